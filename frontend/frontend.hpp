@@ -1,0 +1,27 @@
+// Front ends: square and move text, the board display, the console mode
+// (the program's start) and the xboard protocol mode.
+#pragma once
+
+#include "position/position.hpp"
+
+extern const char piece_letters[9];  // ".PNK.BRQ", indexed by piece type
+extern char move_text[6];            // the last move formatted
+
+// Reads "e2e4", "e2-e4", "e2xe4", optionally followed by a promotion letter
+// q, r, b or n; anything after that is ignored. Sets from, to and promotion
+// type (0 without a letter). Returns 1 on success, 0 on a syntax error.
+int parse_move(const char* text, Move& move);
+// Writes the move as from- and to-square, plus a promotion letter, into
+// move_text and returns it.
+const char* format_move(Move move);
+// Prints the board as eight lines, rank 8 first; Black in lower case.
+void print_board();
+// The generated move between [move_stack, move_top) that a typed move names:
+// same squares, and for a promotion the typed piece (none meaning queen).
+// Null when there is none.
+Move* find_typed_move(Move typed);
+
+// The console: banner, board, "> " prompt, command words and moves.
+int console_main();
+// The xboard protocol mode; returns 0 when standard input ends.
+int xboard_loop();

@@ -1,0 +1,3 @@
+#include "frontend/frontend.hpp"
+
+int main() { return console_main(); }

@@ -1,0 +1,63 @@
+#include <cstdio>
+
+#include "frontend/frontend.hpp"
+
+const char piece_letters[9] = ".PNK.BRQ";
+char move_text[6];
+
+static bool is_file(char c) { return c >= 'a' && c <= 'h'; }
+static bool is_rank(char c) { return c >= '1' && c <= '8'; }
+static int square_of(const char* text) { return 16 * (text[1] - '1') + (text[0] - 'a'); }
+
+static int promotion_of_letter(char c) {
+  switch (c) {
+    case 'q': return QUEEN;
+    case 'r': return ROOK;
+    case 'b': return BISHOP;
+    case 'n': return KNIGHT;
+    default: return 0;
+  }
+}
+
+int parse_move(const char* text, Move& move) {
+  if (!is_file(text[0]) || !is_rank(text[1])) return 0;
+  move = (move & 0xFF00FF00) | Move(square_of(text));
+  const char* to = text + 2;
+  if (*to == '-' || *to == 'x') to++;
+  if (!is_file(to[0]) || !is_rank(to[1])) return 0;
+  move = (move & 0xFF0000FF) | Move(square_of(to)) << 8 | Move(promotion_of_letter(to[2])) << 16;
+  return 1;
+}
+
+const char* format_move(Move move) {
+  int from = move_from(move), to = move_to(move);
+  move_text[0] = char('a' + file_of(from));
+  move_text[1] = char('1' + rank_of(from));
+  move_text[2] = char('a' + file_of(to));
+  move_text[3] = char('1' + rank_of(to));
+  move_text[4] = move_promotion(move) ? char(piece_letters[move_promotion(move)] + 32) : '\0';
+  move_text[5] = '\0';
+  return move_text;
+}
+
+void print_board() {
+  for (int rank = 7; rank >= 0; rank--) {
+    for (int file = 0; file < 8; file++) {
+      int slot = board[16 * rank + file];
+      char c = '.';
+      if (slot != NO_PIECE)
+        c = char(piece_letters[board[slot + TYPE_OFFSET]] + (slot > 71 ? 32 : 0));
+      putchar(c);
+    }
+    putchar('\n');
+  }
+}
+
+Move* find_typed_move(Move typed) {
+  int wanted = move_promotion(typed) ? move_promotion(typed) : QUEEN;
+  for (Move* p = move_stack; p < move_top; p++) {
+    if (((*p ^ typed) & 0xFFFF) != 0) continue;
+    if (move_promotion(*p) == 0 || move_promotion(*p) == wanted) return p;
+  }
+  return nullptr;
+}

@@ -1,0 +1,81 @@
+#include "position/position.hpp"
+
+int square_attacked(int mode, int side, int square) {
+  const int8_t* king_steps = piece_directions[KING];
+  for (int d = 0; d < 8; d++) {
+    int step = king_steps[d];
+    int t = square + step;
+    int distance = 0;
+    while (on_board(t) && board[t] == NO_PIECE) {
+      t += step;
+      distance++;
+    }
+    if (!on_board(t)) continue;
+    int slot = board[t];
+    if (slot_side(slot) != side) continue;
+    int type = board[slot + TYPE_OFFSET];
+    if (type & SLIDER) {
+      if (type & (d < 4 ? ORTHOGONAL_BIT : DIAGONAL_BIT)) return 1;
+      continue;
+    }
+    if (distance != 0 || !(mode & 2)) continue;
+    if (type == KING) return 1;
+    if (type == PAWN) {
+      int diff = side == WHITE ? square - t : t - square;
+      if (diff == 15 || diff == 17) return 1;
+    }
+  }
+  if (!(mode & 2)) return 0;
+  for (const int8_t* s = piece_directions[KNIGHT]; *s; s++) {
+    int t = square + *s;
+    if (!on_board(t)) continue;
+    int slot = board[t];
+    if (slot != NO_PIECE && slot_side(slot) == side &&
+        board[slot + TYPE_OFFSET] == KNIGHT)
+      return 1;
+  }
+  return 0;
+}
+
+int king_attacked(int side) {
+  return square_attacked(255, side, board[king_slot(1 - side)]);
+}
+
+int move_is_legal(Move move) {
+  int from = move_from(move), to = move_to(move);
+  int mover = board[from];
+  int captured = board[to];
+  int mover_side = slot_side(mover);
+  int attacker = 1 - mover_side;
+  int king_square = board[king_slot(mover_side)];
+  bool king_move = from == king_square;
+  int target = king_move ? to : king_square;
+
+  if (king_move && (to - from == 2 || to - from == -2) &&
+      square_attacked(2, attacker, from + (to - from) / 2))
+    return 0;
+
+  // An en passant capture takes a pawn that is not on the to-square; lift it
+  // too, or lines it opens (or a check it gives) are judged wrongly.
+  int ep_square = -1;
+  if (captured == NO_PIECE && ep_slot != 0 && board[mover + TYPE_OFFSET] == PAWN &&
+      ((to - from) & 1)) {
+    ep_square = board[ep_slot];
+    board[ep_square] = NO_PIECE;
+  }
+
+  board[mover] = uint8_t(to);
+  board[to] = uint8_t(mover);
+  board[from] = NO_PIECE;
+  if (captured != NO_PIECE) board[captured] = OFF_BOARD;
+
+  int mode = (king_move || in_check) ? 2 : 0;
+  int attacked = square_attacked(mode, attacker, target);
+
+  board[mover] = uint8_t(from);
+  board[from] = uint8_t(mover);
+  board[to] = uint8_t(captured);
+  if (captured != NO_PIECE) board[captured] = uint8_t(to);
+  if (ep_square >= 0) board[ep_square] = uint8_t(ep_slot);
+  return !attacked;
+}

@@ -1,0 +1,155 @@
+#include <cstring>
+
+#include "position/position.hpp"
+
+namespace {
+
+// Splits `fen` into at most 7 whitespace-separated fields (7 means too many).
+int split_fields(const char* fen, const char* fields[7], int lengths[7]) {
+  int n = 0;
+  const char* p = fen;
+  while (*p) {
+    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r') p++;
+    if (!*p) break;
+    if (n == 7) return 7;
+    fields[n] = p;
+    while (*p && *p != ' ' && *p != '\t' && *p != '\n' && *p != '\r') p++;
+    lengths[n] = int(p - fields[n]);
+    n++;
+  }
+  return n;
+}
+
+int type_of_letter(char c) {
+  switch (c | 32) {
+    case 'p': return PAWN;
+    case 'n': return KNIGHT;
+    case 'k': return KING;
+    case 'b': return BISHOP;
+    case 'r': return ROOK;
+    case 'q': return QUEEN;
+    default: return 0;
+  }
+}
+
+const char* read_placement(const char* text, int length, uint8_t codes[64]) {
+  int rank = 7, file = 0;
+  int pieces[2] = {0, 0}, kings[2] = {0, 0};
+  std::memset(codes, 0, 64);
+  for (int i = 0; i < length; i++) {
+    char c = text[i];
+    if (c == '/') {
+      if (file != 8 || rank == 0) return "bad piece placement";
+      rank--;
+      file = 0;
+    } else if (c >= '1' && c <= '8') {
+      file += c - '0';
+      if (file > 8) return "bad piece placement";
+    } else if (int type = type_of_letter(c)) {
+      if (file >= 8) return "bad piece placement";
+      int side = (c >= 'a') ? BLACK : WHITE;
+      if (type == PAWN && (rank == 0 || rank == 7)) return "pawn on the first or last rank";
+      if (type == KING) kings[side]++;
+      pieces[side]++;
+      codes[8 * rank + file] = uint8_t(type | (side == BLACK ? BLACK_PIECE_CODE : 0));
+      file++;
+    } else {
+      return "bad piece placement";
+    }
+  }
+  if (rank != 0 || file != 8) return "bad piece placement";
+  if (kings[WHITE] != 1 || kings[BLACK] != 1) return "each side needs exactly one king";
+  if (pieces[WHITE] > 16 || pieces[BLACK] > 16) return "more than 16 pieces of a side";
+  return nullptr;
+}
+
+int piece_code_at(int square) {
+  int slot = board[square];
+  if (slot == NO_PIECE) return 0;
+  return board[slot + TYPE_OFFSET] | (slot_side(slot) == BLACK ? BLACK_PIECE_CODE : 0);
+}
+
+const char* read_castling(const char* text, int length) {
+  castle_rights = 0;
+  if (length == 1 && text[0] == '-') return nullptr;
+  for (int i = 0; i < length; i++) {
+    int right, king, corner, code_side;
+    switch (text[i]) {
+      case 'K': right = WHITE_KING_SIDE, king = E1, corner = H1, code_side = 0; break;
+      case 'Q': right = WHITE_QUEEN_SIDE, king = E1, corner = A1, code_side = 0; break;
+      case 'k': right = BLACK_KING_SIDE, king = E8, corner = H8, code_side = BLACK_PIECE_CODE; break;
+      case 'q': right = BLACK_QUEEN_SIDE, king = E8, corner = A8, code_side = BLACK_PIECE_CODE; break;
+      default: return "bad castling field";
+    }
+    if (castle_rights & right) return "bad castling field";
+    if (piece_code_at(king) != (KING | code_side) || piece_code_at(corner) != (ROOK | code_side))
+      return "castling right without its king and rook at home";
+    castle_rights |= right;
+  }
+  return nullptr;
+}
+
+const char* read_en_passant(const char* text, int length) {
+  ep_slot = 0;
+  if (length == 1 && text[0] == '-') return nullptr;
+  if (length != 2 || text[0] < 'a' || text[0] > 'h' || text[1] < '1' || text[1] > '8')
+    return "bad en passant field";
+  int square = 16 * (text[1] - '1') + (text[0] - 'a');
+  // The pawn that just advanced two squares stands one rank past the square.
+  int expected_rank = side_to_move == WHITE ? 5 : 2;
+  int pawn_square = square + (side_to_move == WHITE ? -16 : 16);
+  int pawn_code = PAWN | (side_to_move == WHITE ? BLACK_PIECE_CODE : 0);
+  if (rank_of(square) != expected_rank || board[square] != NO_PIECE ||
+      board[square - (pawn_square - square)] != NO_PIECE || piece_code_at(pawn_square) != pawn_code)
+    return "en passant square without a pawn that just advanced two squares";
+  ep_slot = board[pawn_square];
+  return nullptr;
+}
+
+bool is_count(const char* text, int length) {
+  if (length == 0 || length > 9) return false;
+  for (int i = 0; i < length; i++)
+    if (text[i] < '0' || text[i] > '9') return false;
+  return true;
+}
+
+}  // namespace
+
+int setup_fen(const char* fen, const char** error) {
+  const char* fields[7];
+  int lengths[7];
+  int n = split_fields(fen, fields, lengths);
+  *error = nullptr;
+  if (n < 4 || n > 6) {
+    *error = "a FEN needs 4 to 6 fields";
+    return 0;
+  }
+  uint8_t codes[64];
+  if ((*error = read_placement(fields[0], lengths[0], codes))) return 0;
+  if (lengths[1] != 1 || (fields[1][0] != 'w' && fields[1][0] != 'b')) {
+    *error = "bad side to move";
+    return 0;
+  }
+  std::memset(board, OFF_BOARD, sizeof board);
+  place_pieces(codes);
+  side_to_move = fields[1][0] == 'w' ? WHITE : BLACK;
+  if ((*error = read_castling(fields[2], lengths[2]))) return 0;
+  if ((*error = read_en_passant(fields[3], lengths[3]))) return 0;
+  for (int i = 4; i < n; i++) {
+    if (!is_count(fields[i], lengths[i])) {
+      *error = "bad move counter";
+      return 0;
+    }
+  }
+  if (king_attacked(side_to_move)) {
+    *error = "the side not to move is in check";
+    return 0;
+  }
+  in_check = uint8_t(king_attacked(1 - side_to_move));
+  move_top = move_stack;
+  move_limit = move_stack + MOVE_STACK_SIZE;
+  for (Move& k : killers) k = 0;
+  material[0] = material[1] = 0;
+  mobility[0] = mobility[1] = 0;
+  return 1;
+}

@@ -1,0 +1,148 @@
+// Position and rules: the one game position, its move stack, and the
+// operations that generate, test, make and unmake legal chess moves.
+#pragma once
+
+#include <cstdint>
+
+// ---- Encodings -------------------------------------------------------------
+
+// A 32-bit move word: from-square | to-square << 8 | promotion type << 16 |
+// captured slot << 24. Zero never denotes a real move.
+using Move = uint32_t;
+
+constexpr int move_from(Move m) { return m & 0xFF; }
+constexpr int move_to(Move m) { return (m >> 8) & 0xFF; }
+constexpr int move_promotion(Move m) { return (m >> 16) & 0xFF; }
+constexpr int move_captured(Move m) { return m >> 24; }
+constexpr Move make_move_word(int from, int to, int promotion = 0) {
+  return Move(from) | Move(to) << 8 | Move(promotion) << 16;
+}
+
+// Piece types: bit value 4 marks a slider; for sliders bit value 1 means
+// diagonal and bit value 2 orthogonal.
+enum PieceType : int {
+  NO_TYPE = 0,
+  PAWN = 1,
+  KNIGHT = 2,
+  KING = 3,
+  BISHOP = 5,
+  ROOK = 6,
+  QUEEN = 7,
+};
+constexpr int SLIDER = 4;
+constexpr int DIAGONAL_BIT = 1;
+constexpr int ORTHOGONAL_BIT = 2;
+
+constexpr int WHITE = 0;
+constexpr int BLACK = 1;
+constexpr int BLACK_PIECE_CODE = 0x40;  // added to a type in a piece code
+
+constexpr int NO_PIECE = 0;  // an empty square, or "no slot"
+constexpr uint8_t OFF_BOARD = 0xFF;  // piece-list value of a slot not on the board
+constexpr int WHITE_KING_SLOT = 8;
+constexpr int BLACK_KING_SLOT = 72;
+constexpr int BLACK_SLOT_BIT = 64;  // slots of Black are 72..95
+constexpr int TYPE_OFFSET = 32;  // board[slot + 32] is the slot's piece type
+
+constexpr int king_slot(int side) { return WHITE_KING_SLOT + BLACK_SLOT_BIT * side; }
+constexpr int slot_side(int slot) { return slot >= BLACK_KING_SLOT ? BLACK : WHITE; }
+constexpr int next_slot(int slot) { return (slot + 1) | 8; }
+constexpr bool on_board(int square) { return (square & 0x88) == 0; }
+constexpr int rank_of(int square) { return square >> 4; }
+constexpr int file_of(int square) { return square & 7; }
+
+enum Square : int {
+  A1 = 0x00, B1, C1, D1, E1, F1, G1, H1,
+  A2 = 0x10, E2 = 0x14,
+  A7 = 0x60,
+  A8 = 0x70, B8, C8, D8, E8, F8, G8, H8,
+};
+
+// Castling-right bits.
+constexpr int WHITE_QUEEN_SIDE = 1;
+constexpr int WHITE_KING_SIDE = 2;
+constexpr int BLACK_QUEEN_SIDE = 4;
+constexpr int BLACK_KING_SIDE = 8;
+constexpr int ALL_CASTLING = 15;
+
+// Modes of generate_moves.
+constexpr int ALL_MOVES = 255;  // every legal move
+constexpr int CAPTURES = 0;     // captures, promotions and en passant only
+
+constexpr int MOVE_STACK_SIZE = 512;
+constexpr int KILLER_PLIES = 10;
+
+// ---- The position ------------------------------------------------------------
+
+// board: 128 bytes in the 0x88 layout. The 64 on-board bytes hold the slot
+// of the piece standing there (0 = empty). The 64 off-board bytes (index bit
+// value 8 set) are the piece list: board[slot] is that piece's square and
+// board[slot + 32] its type, 0xFF for a piece not on the board.
+extern uint8_t board[128];
+extern int side_to_move;    // 0 White, 1 Black
+extern int castle_rights;   // bits WHITE_QUEEN_SIDE .. BLACK_KING_SIDE
+extern int ep_slot;         // slot of the pawn that just advanced two squares, or 0
+extern uint8_t in_check;    // 1 when the side to move is in check
+
+extern Move move_stack[MOVE_STACK_SIZE];
+extern Move* move_top;      // next free entry
+extern Move* move_limit;    // just past the last entry
+// Counts pushes dropped because the stack was full; a node compares it
+// before and after its own generation to know whether it lost moves.
+extern unsigned dropped_moves;
+
+extern Move killers[KILLER_PLIES];
+extern int material[2];
+extern int mobility[2];
+extern int node_count;
+
+extern const uint8_t start_position[64];
+extern const int8_t piece_directions[8][9];
+
+// ---- Setup ---------------------------------------------------------------------
+
+// Places 64 piece codes (rank 1 first, file a first) into a board whose
+// piece-list half holds 0xFF, handing out slots in walk order.
+void place_pieces(const uint8_t* codes);
+// Resets to the start position, White to move, killers cleared, stack empty.
+void setup_position();
+
+// ---- Attacks and legality ----------------------------------------------------
+
+// 1 when `side` attacks `square`. Bit value 2 of mode adds pawns, knights and
+// the king; without it only lines of bishops, rooks and queens count.
+int square_attacked(int mode, int side, int square);
+// 1 when `side` attacks the other side's king.
+int king_attacked(int side);
+// 1 when the move leaves the mover's king (and a castling king's crossed
+// square) unattacked. Leaves every byte of board as it was.
+int move_is_legal(Move move);
+
+// ---- Generation --------------------------------------------------------------
+
+// Fills the captured-slot byte from the board and pushes the move, unless the
+// stack is full.
+void push_move(Move move);
+// Tests a pawn move; pushes it (four promotions, or the plain move when
+// push_quiet) when legal. Returns 1 for a legal move, 0 otherwise.
+int push_pawn_move(Move move, int push_quiet);
+// Appends the legal moves of `side` to move_stack at move_top and returns
+// the mobility figure: legal moves found plus occupied squares run into.
+int generate_moves(int mode, int side);
+
+// ---- Making and unmaking -------------------------------------------------------
+
+// Plays a generated move; stores the former ep_slot in previous_ep and
+// returns the new in_check. castle_rights is the caller's to restore.
+int make_move(Move move, int& previous_ep);
+// Takes back the move last made; in_check becomes 0.
+void unmake_move(Move move, int previous_ep);
+// A game move: shifts killers one ply toward the root, then makes it.
+int play_move(Move move);
+
+// ---- Setting up from FEN (the companion tool and tests) ------------------------
+
+// Sets the position from a FEN string (the last two fields may be missing).
+// On failure returns 0, leaves a reason in `error` and the position is
+// undefined until the next setup. Also clears killers, material and mobility.
+int setup_fen(const char* fen, const char** error);

@@ -1,0 +1,128 @@
+#include "search/search.hpp"
+
+constexpr int QUIESCENCE_FLOOR = -10;
+
+int quiesce(int alpha, int beta, int depth) {
+  node_count++;
+  Move* start = move_top;
+  unsigned drops = dropped_moves;
+  mobility[side_to_move] = generate_moves(in_check ? ALL_MOVES : CAPTURES, side_to_move);
+  bool search_moves = move_top != start && depth >= QUIESCENCE_FLOOR;
+  // Moves lost to a full stack must not make the node look mated.
+  if (in_check && move_top == start && dropped_moves != drops) return evaluate();
+
+  int best = -INFINITE_SCORE;
+  if (!in_check) {
+    best = evaluate();
+    if (best > alpha) {
+      if (best >= beta) {
+        move_top = start;
+        return best;
+      }
+      alpha = best;
+    }
+  }
+  if (search_moves) {
+    for (Move* p = start; p < move_top; p++) {
+      Move* q = pick_best(p, move_top);
+      if (q != p) {
+        Move t = *p;
+        *p = *q;
+        *q = t;
+      }
+      Move move = *p;
+      int saved_rights = castle_rights;
+      int previous_ep;
+      make_move(move, previous_ep);
+      int score = -quiesce(-beta, -alpha, depth - 1);
+      castle_rights = saved_rights;
+      unmake_move(move, previous_ep);
+      if (score > best) {
+        best = score;
+        if (score > alpha) {
+          if (score >= beta) break;
+          alpha = score;
+        }
+      }
+    }
+  }
+  move_top = start;
+  return in_check ? -MATE_SCORE : best;
+}
+
+int search(int alpha, int beta, int depth, int root_depth, int null_state, int pv_node,
+           PvLine& pv) {
+  pv.length = 0;
+  if (depth <= 0) return quiesce(alpha, beta, depth);
+  node_count++;
+  Move* start = move_top;
+  int best = -INFINITE_SCORE;
+  int ply = root_depth - depth;
+  int alpha_raised = 0;
+  PvLine child_pv;
+
+  if (ply > 0 && depth > 2 && !in_check && !(null_state & 1) && material[side_to_move] >= 400) {
+    side_to_move = 1 - side_to_move;
+    int score = -search(-beta, 1 - beta, depth - 3, root_depth, null_state + 1, 0, child_pv);
+    side_to_move = 1 - side_to_move;
+    if (score >= beta) return score;
+  }
+
+  unsigned drops = dropped_moves;
+  mobility[side_to_move] = generate_moves(ALL_MOVES, side_to_move);
+  if (move_top == start) {
+    // Moves lost to a full stack must not make the node look mated.
+    if (dropped_moves != drops)
+      best = evaluate();
+    else
+      best = in_check ? ply - INFINITE_SCORE : 0;
+  }
+
+  for (Move* p = start; p < move_top; p++) {
+    Move* q = nullptr;
+    if (null_state == 0) q = find_pv_or_killer(p, move_top, ply);
+    if (!q) q = pick_best(p, move_top);
+    if (q != p) {
+      Move t = *p;
+      *p = *q;
+      *q = t;
+    }
+    Move move = *p;
+    int saved_rights = castle_rights;
+    int previous_ep;
+    int gives_check = make_move(move, previous_ep);
+    if (null_state) null_state = (null_state + 2) & ~1;
+
+    int score;
+    if (depth > 2 && pv_node && alpha_raised) {
+      score = -search(-alpha - 1, -alpha, depth - 1, root_depth, null_state, 0, child_pv);
+      if (score > alpha && score < beta) {
+        in_check = uint8_t(gives_check);
+        score = -search(-beta, -alpha, depth - 1, root_depth, null_state, 1, child_pv);
+      }
+    } else {
+      score = -search(-beta, -alpha, depth - 1, root_depth, null_state, pv_node, child_pv);
+    }
+    castle_rights = saved_rights;
+    unmake_move(move, previous_ep);
+
+    if (score > best) {
+      best = score;
+      if (score > alpha) {
+        if (score >= beta) {
+          if (move_captured(move) == 0 && ply < KILLER_PLIES && null_state == 0)
+            killers[ply] = move;
+          break;
+        }
+        pv.moves[0] = move;
+        int n = child_pv.length == PV_MAX ? PV_MAX - 1 : child_pv.length;
+        for (int i = 0; i < n; i++) pv.moves[i + 1] = child_pv.moves[i];
+        pv.length = n + 1;
+        alpha_raised = 1;
+        alpha = score;
+      }
+    }
+  }
+  move_top = start;
+  return best;
+}

@@ -1,0 +1,61 @@
+#include <cstdio>
+
+#include "frontend/frontend.hpp"
+#include "search/search.hpp"
+
+bool think_prints = true;
+
+static void say(const char* text) {
+  if (think_prints) fputs(text, stdout);
+}
+
+static const char* mate_line(int winner) {
+  return winner == WHITE ? "1-0 {White mates}\n" : "0-1 {Black mates}\n";
+}
+
+// After the engine's move: 1 when the side now to move has no legal move.
+static int side_to_move_has_no_moves() {
+  move_top = move_stack;
+  generate_moves(ALL_MOVES, side_to_move);
+  int none = move_top == move_stack;
+  move_top = move_stack;
+  return none;
+}
+
+int think_to(int max_depth) {
+  int saved_check = in_check;
+  int limit = saved_check ? max_depth + 1 : max_depth;
+  node_count = 0;
+  pv_line = PvLine{};
+  int score = 0;
+  for (int d = 1; d <= limit; d++) {
+    follow_pv = 1;
+    in_check = uint8_t(saved_check);
+    move_top = move_stack;
+    score = search(-INFINITE_SCORE, INFINITE_SCORE, d, d, 0, 1, pv_line);
+    if (think_prints) {
+      printf("%d %d %d %d", d, score, d, node_count);
+      for (int i = 0; i < pv_line.length; i++) printf(" %s", format_move(pv_line.moves[i]));
+      printf("\n");
+      fflush(stdout);
+    }
+  }
+  // Mated or stalemated: the turn passes so that no front end asks again.
+  if (score < -MATE_SCORE || pv_line.length == 0) {
+    say(score < -MATE_SCORE ? mate_line(1 - side_to_move) : "1/2-1/2 {Stalemate}\n");
+    side_to_move = 1 - side_to_move;
+    return -1;
+  }
+  if (think_prints) printf("move %s\n", format_move(pv_line.moves[0]));
+  int engine_side = side_to_move;
+  play_move(pv_line.moves[0]);
+  if (side_to_move_has_no_moves()) {
+    say(in_check ? mate_line(engine_side) : "1/2-1/2 {Stalemate}\n");
+    return -1;
+  }
+  return 0;
+}
+
+int think_depth = MAX_DEPTH;
+
+int think() { return think_to(think_depth); }

@@ -1,0 +1,181 @@
+// quorlix-tool: perft and divide for the move generator, bench for the
+// search, and shallow think/play modes for comparing against a reference.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "frontend/frontend.hpp"
+#include "search/search.hpp"
+
+namespace {
+
+constexpr int EXIT_USAGE = 2;
+
+[[noreturn]] void fail(const char* what) {
+  fprintf(stderr, "quorlix-tool: %s\n", what);
+  exit(EXIT_USAGE);
+}
+
+int read_depth(const char* text, int max) {
+  char* end;
+  long depth = strtol(text, &end, 10);
+  if (!*text || *end || depth < 0 || depth > max) {
+    static char message[80];
+    snprintf(message, sizeof message, "depth must be a number from 0 to %d", max);
+    fail(message);
+  }
+  return int(depth);
+}
+
+void setup_from_args(int argc, char** argv, int first) {
+  if (first >= argc) {
+    setup_position();
+    material[0] = material[1] = mobility[0] = mobility[1] = 0;
+    return;
+  }
+  std::string fen;
+  for (int i = first; i < argc; i++) fen += std::string(i > first ? " " : "") + argv[i];
+  const char* error;
+  if (!setup_fen(fen.c_str(), &error)) fail((std::string("bad FEN: ") + error).c_str());
+}
+
+bool overflowed;
+
+// Leaves of the legal-move tree, making every move as the searches do.
+long long perft(int depth) {
+  if (depth == 0) return 1;
+  Move* start = move_top;
+  unsigned drops = dropped_moves;
+  generate_moves(ALL_MOVES, side_to_move);
+  if (dropped_moves != drops) overflowed = true;
+  long long leaves = 0;
+  if (depth == 1) {
+    leaves = move_top - start;
+  } else {
+    for (Move* p = start; p < move_top; p++) {
+      int saved_rights = castle_rights, previous_ep;
+      make_move(*p, previous_ep);
+      leaves += perft(depth - 1);
+      castle_rights = saved_rights;
+      unmake_move(*p, previous_ep);
+    }
+  }
+  move_top = start;
+  return leaves;
+}
+
+int run_perft(int argc, char** argv, bool divide) {
+  if (argc < 3) fail(divide ? "usage: quorlix-tool divide DEPTH [FEN]" : "usage: quorlix-tool perft DEPTH [FEN]");
+  int depth = read_depth(argv[2], 20);
+  setup_from_args(argc, argv, 3);
+  long long total = 0;
+  if (divide && depth > 0) {
+    move_top = move_stack;
+    generate_moves(ALL_MOVES, side_to_move);
+    Move* end = move_top;
+    int check = in_check;
+    for (Move* p = move_stack; p < end; p++) {
+      int saved_rights = castle_rights, previous_ep;
+      in_check = uint8_t(check);
+      make_move(*p, previous_ep);
+      long long leaves = perft(depth - 1);
+      castle_rights = saved_rights;
+      unmake_move(*p, previous_ep);
+      if (overflowed) break;
+      printf("%s: %lld\n", format_move(*p), leaves);
+      total += leaves;
+    }
+  } else {
+    total = perft(depth);
+  }
+  if (overflowed) fail("the tree's move lists do not fit the move stack");
+  printf("%lld\n", total);
+  return 0;
+}
+
+// Openings, quiet and tactical middlegames, endgames, a side in check and
+// pawns about to promote. Changing this list changes bench's signature.
+const char* const bench_positions[] = {
+    "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+    "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - 0 2",
+    "rnbqkb1r/pppp1ppp/5n2/4p3/2B1P3/8/PPPP1PPP/RNBQK1NR w KQkq - 2 3",
+    "r1bqkbnr/pppp1ppp/2n5/1B2p3/4P3/5N2/PPPP1PPP/RNBQK2R b KQkq - 3 3",
+    "rnbqkb1r/ppp1pppp/5n2/3p4/2PP4/8/PP2PPPP/RNBQKBNR w KQkq - 1 3",
+    "rnbqkbnr/pp1ppppp/8/2p5/4P3/8/PPPP1PPP/RNBQKBNR w KQkq c6 0 2",
+    "r1bq1rk1/pppp1ppp/2n2n2/2b1p3/2B1P3/3P1N2/PPP2PPP/RNBQ1RK1 w - - 4 6",
+    "r2q1rk1/ppp2ppp/2np1n2/2b1p1B1/2B1P1b1/2NP1N2/PPP2PPP/R2Q1RK1 w - - 2 8",
+    "r1bqk2r/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R1BQKB1R w KQkq - 2 7",
+    "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10",
+    "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+    "2rq1rk1/pp1bppbp/3p1np1/4n3/3NP3/1BN1BP2/PPPQ2PP/2KR3R w - - 5 12",
+    "r1b2rk1/2q1bppp/p2p1n2/np2p3/3PP3/2P2N1P/PPBN1PP1/R1BQR1K1 b - - 2 12",
+    "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8",
+    "r1bqkb1r/pppp1Qpp/2n2n2/4p3/2B1P3/8/PPPP1PPP/RNB1K1NR b KQkq - 0 4",
+    "rnb1kbnr/pppp1ppp/8/4p3/5PPq/8/PPPPP2P/RNBQKBNR w KQkq - 1 3",
+    "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1",
+    "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+    "8/8/4k3/8/2p5/8/B2P4/4K3 w - - 0 1",
+    "6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1",
+    "8/5k2/8/8/8/8/1q6/4K3 b - - 0 1",
+    "8/P5k1/8/8/8/8/6K1/8 w - - 0 1",
+    "3r2k1/1P3ppp/8/8/8/8/5PPP/6K1 w - - 0 1",
+    "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+    "8/8/8/3k4/8/8/2K5/5q2 w - - 0 1",
+    "4r1k1/pp3ppp/8/3b4/8/1P3N2/P4PPP/3R2K1 b - - 0 24",
+};
+
+int run_bench() {
+  think_prints = false;
+  long long total = 0;
+  auto begin = std::chrono::steady_clock::now();
+  int index = 0;
+  for (const char* fen : bench_positions) {
+    const char* error;
+    if (!setup_fen(fen, &error)) fail(error);
+    think();
+    total += node_count;
+    printf("%2d nodes %d move %s\n", ++index, node_count,
+           pv_line.length ? format_move(pv_line.moves[0]) : "none");
+    fflush(stdout);
+  }
+  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::chrono::steady_clock::now() - begin).count();
+  printf("nodes %lld time_ms %lld nps %lld\n", total, (long long)ms,
+         ms > 0 ? total * 1000 / ms : total * 1000);
+  return 0;
+}
+
+int run_think(int argc, char** argv) {
+  if (argc < 3) fail("usage: quorlix-tool think DEPTH [FEN]");
+  int depth = read_depth(argv[2], 9);
+  setup_from_args(argc, argv, 3);
+  think_to(depth);
+  return 0;
+}
+
+int run_play(int argc, char** argv) {
+  if (argc != 3) fail("usage: quorlix-tool play DEPTH");
+  think_depth = read_depth(argv[2], 9);
+  if (think_depth == 0) fail("depth must be a number from 1 to 9");
+  return console_main();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* command = argc > 1 ? argv[1] : "";
+  if (!strcmp(command, "perft")) return run_perft(argc, argv, false);
+  if (!strcmp(command, "divide")) return run_perft(argc, argv, true);
+  if (!strcmp(command, "bench")) return run_bench();
+  if (!strcmp(command, "think")) return run_think(argc, argv);
+  if (!strcmp(command, "play")) return run_play(argc, argv);
+  fprintf(stderr,
+          "usage: quorlix-tool perft DEPTH [FEN]    leaf count of the legal-move tree\n"
+          "       quorlix-tool divide DEPTH [FEN]   the same per root move\n"
+          "       quorlix-tool bench                nodes and speed over fixed positions\n"
+          "       quorlix-tool think DEPTH [FEN]    the engine's output for one move at DEPTH\n"
+          "       quorlix-tool play DEPTH           the console game with the engine at DEPTH\n");
+  return EXIT_USAGE;
+}
