@@ -244,7 +244,9 @@ def read_pgn(path):
 
 
 ENGINE_MOVE_RE = re.compile(r"<(first|second)\s*:\s*move\s+(\S+)")
-GAME_END_RE = re.compile(r"GameEnds\(")
+# XBoard also logs GameEnds(0, (null), ...) while merely resetting the board;
+# only a call that carries a reason ends a game.
+GAME_END_RE = re.compile(r"GameEnds\(\d+, (?!\(null\))")
 
 
 def read_engine_moves(path):

@@ -1,0 +1,155 @@
+#!/usr/bin/env bash
+# Plays one full game of Quorlix against Quorlix under the real XBoard GUI
+# (on a virtual X display) and checks that the game finished and that the
+# recorded moves are exactly the ones the engines announced.
+#
+# Usage: tests/xboard_match.sh [ENGINE] [OUTDIR]
+#   ENGINE  engine binary (default: build/quorlix in the repo)
+#   OUTDIR  where game.pgn, xboard.debug and logs are left
+#           (default: build/xboard-match in the repo)
+# Environment: MATCH_TIMEOUT (seconds, default 1200), DRAW_AFTER_MOVES (default 60)
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+repo=$(dirname "$here")
+engine=${1:-$repo/build/quorlix}
+out=${2:-$repo/build/xboard-match}
+match_timeout=${MATCH_TIMEOUT:-1200}
+draw_after=${DRAW_AFTER_MOVES:-60}
+
+say() { echo "xboard_match: $*"; }
+fail() { echo "xboard_match: FAIL: $*" >&2; exit 1; }
+
+[[ -f $engine && -x $engine ]] || fail "engine binary not found or not executable: $engine"
+engine=$(cd "$(dirname "$engine")" && pwd)/$(basename "$engine")
+
+# --- tools -----------------------------------------------------------------
+# XBoard's Debian package installs to /usr/games, which is often not on PATH.
+find_xboard() { command -v xboard || { [[ -x /usr/games/xboard ]] && echo /usr/games/xboard; } || true; }
+missing=()
+[[ -n $(find_xboard) ]] || missing+=(xboard)
+command -v Xvfb >/dev/null || missing+=(xvfb)
+if ((${#missing[@]})); then
+    [[ $(id -u) == 0 ]] || fail "need root to install: ${missing[*]}"
+    say "installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    # No recommends: xboard recommends a chess engine (fairymax), which must
+    # not take part in this test.
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+xboard=$(find_xboard)
+[[ -n $xboard ]] || fail "xboard still not available"
+command -v python3 >/dev/null || fail "python3 is needed for checking the game"
+
+# --- files -----------------------------------------------------------------
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+pgn=$out/game.pgn
+debug=$out/xboard.debug
+rm -f "$pgn" "$debug" "$out/xboard.log" "$out/xvfb.log"   # -sgf appends
+
+tmp=$(mktemp -d /tmp/xboard-match.XXXXXX)
+mkdir "$tmp/home" "$tmp/engine"
+# XBoard splits the engine command at spaces, so hand it a space-free path.
+ln -s "$engine" "$tmp/engine/quorlix"
+
+xvfb_pid=
+cleanup() {
+    if [[ -n $xvfb_pid ]]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+# --- virtual display ---------------------------------------------------------
+display=
+for n in $(seq 90 150); do
+    [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 50); do
+        [[ -S /tmp/.X11-unix/X$n ]] && break
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if [[ -S /tmp/.X11-unix/X$n ]] && kill -0 "$xvfb_pid" 2>/dev/null; then
+        display=:$n
+        break
+    fi
+    # Lost a race for this display number (or Xvfb failed): try the next.
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=
+done
+[[ -n $display ]] || fail "could not start Xvfb (see $out/xvfb.log)"
+say "Xvfb on display $display (pid $xvfb_pid)"
+
+# --- the match ---------------------------------------------------------------
+# Option notes:
+#  - HOME is a scratch dir and settings are not saved, so no ~/.xboardrc
+#    from this machine leaks in and none is written.
+#  - The engine has no clock handling: give each side an hour and never
+#    call a flag, so only the moves decide the game.
+#  - No pondering and no book: every move must come from the engine.
+#  - The engine never claims repetition or 50-move draws, so XBoard applies
+#    those rules, and ends long games as a draw after $draw_after moves.
+#  - testClaims/checkMates make XBoard verify the engines' result claims.
+#  - No exit popup and no sound, so XBoard quits by itself after the game.
+xboard_args=(
+    -fcp "$tmp/engine/quorlix" -fd "$tmp/engine" -fn "Quorlix 1"
+    -scp "$tmp/engine/quorlix" -sd "$tmp/engine" -sn "Quorlix 2"
+    -matchGames 1
+    -timeControl 60 -timeIncrement 0 -autoCallFlag false
+    -ponderNextMove false -usePolyglotBook false
+    -adjudicateDrawMoves "$draw_after" -repeatsToDraw 3 -ruleMoves 50
+    -testClaims true -checkMates true -testLegality true
+    -saveGameFile "$pgn" -pgnExtendedInfo true
+    -debugMode true -nameOfDebugFile "$debug" -engineDebugOutput 1
+    -saveSettingsOnExit false -popupExitMessage false -popupMoveErrors false
+    -soundProgram ""
+)
+
+say "playing Quorlix vs Quorlix ($engine), timeout ${match_timeout}s"
+start=$SECONDS
+rc=0
+HOME=$tmp/home DISPLAY=$display \
+    timeout --kill-after=10 "$match_timeout" "$xboard" "${xboard_args[@]}" \
+    >"$out/xboard.log" 2>&1 || rc=$?
+elapsed=$((SECONDS - start))
+
+# --- checks ------------------------------------------------------------------
+[[ $rc != 124 && $rc != 137 ]] || fail "game did not finish within ${match_timeout}s (see $debug)"
+[[ -s $debug ]] || fail "XBoard wrote no debug log (exit status $rc, see $out/xboard.log)"
+[[ -s $pgn ]] || fail "XBoard saved no game (exit status $rc, see $out/xboard.log)"
+
+# Lines XBoard logs when a move was refused, by it or by an engine.
+if grep -n -i 'illegal move\|forfeit' "$debug" >"$tmp/illegal"; then
+    head -5 "$tmp/illegal" >&2
+    fail "illegal move in the game (see $debug)"
+fi
+# How XBoard reports an engine that died during the game.
+if grep -n -i -E 'exited unexpectedly|terminated|crash|died|core dumped|segmentation' \
+        "$debug" "$out/xboard.log" >"$tmp/dead"; then
+    head -5 "$tmp/dead" >&2
+    fail "an engine died during the game (see $debug)"
+fi
+# A result claim XBoard found to be wrong: the engine's game-end detection erred.
+if grep -n 'False .* claim' "$debug" >"$tmp/claims"; then
+    head -5 "$tmp/claims" >&2
+    fail "engine made a false result claim (see $debug)"
+fi
+
+python3 "$here/xboard_match_check.py" "$pgn" "$debug" >"$tmp/summary" || {
+    cat "$tmp/summary" >&2
+    fail "the saved game does not match what the engines played"
+}
+[[ $rc == 0 ]] || fail "XBoard exited with status $rc (see $out/xboard.log)"
+
+say "game finished in ${elapsed}s"
+sed 's/^/  /' "$tmp/summary"
+say "PGN:        $pgn"
+say "debug log:  $debug"
+say "PASS"
