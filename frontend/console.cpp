@@ -10,7 +10,8 @@ constexpr int WORD_KEEP = 15;  // longer words are read whole but kept this long
 
 // Reads one whitespace-separated word of any length. Keeps its first
 // WORD_KEEP characters in `word` and reports whether it was longer, so a long
-// word never matches a command. Returns 0 at the end of input.
+// word never matches a command. The white space that ends the word stays
+// unread, for the xboard mode's first line. Returns 0 at the end of input.
 int read_word(char (&word)[WORD_KEEP + 1], bool& too_long) {
   int c;
   do c = getchar();
@@ -25,6 +26,7 @@ int read_word(char (&word)[WORD_KEEP + 1], bool& too_long) {
       too_long = true;
     c = getchar();
   }
+  if (c != EOF) ungetc(c, stdin);
   word[n] = '\0';
   return 1;
 }

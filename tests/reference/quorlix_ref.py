@@ -108,6 +108,26 @@ class PvLine:
         self.moves = [0] * MAX_PLY
 
 
+def _ray(square, step):
+    squares = []
+    t = square + step
+    while (t & 0x88) == 0:
+        squares.append(t)
+        t += step
+    return tuple(squares)
+
+
+# For each on-board square: the squares met walking each king step (in the
+# king list's order, nearest first), and the on-board knight jumps.
+RAYS = [None] * 128
+KNIGHT_TARGETS = [None] * 128
+for _square in range(128):
+    if (_square & 0x88) == 0:
+        RAYS[_square] = tuple(_ray(_square, step) for step in KING_STEPS)
+        KNIGHT_TARGETS[_square] = tuple(_square + step for step in KNIGHT_STEPS
+                                        if ((_square + step) & 0x88) == 0)
+
+
 # ---------------------------------------------------------------------------
 # Global state
 # ---------------------------------------------------------------------------
@@ -129,10 +149,6 @@ node_count = 0
 # after its own generation to learn whether its list is incomplete.
 dropped_pushes = 0
 think_depth = 7
-
-
-def on_board(square):
-    return (square & 0x88) == 0
 
 
 # ---------------------------------------------------------------------------
@@ -234,23 +250,22 @@ def setup_fen(fen):
 def square_attacked(mode, side, square):
     b = board
     near_pieces = mode & 2
+    rays = RAYS[square]
     for d in range(8):
-        step = KING_STEPS[d]
-        t = square + step
-        distance = 0
-        while not (t & 0x88) and b[t] == 0:
-            t += step
-            distance += 1
-        if t & 0x88:
-            continue
-        occupant = b[t]
+        ray = rays[d]
+        for t in ray:
+            occupant = b[t]
+            if occupant:
+                break
+        else:
+            continue                    # the walk left the board
         if (occupant >= FIRST_BLACK_SLOT) != side:
             continue
         ptype = b[occupant + TYPE_OFFSET]
         if ptype & SLIDER:
             if ptype & (ORTHOGONAL_BIT if d < 4 else DIAGONAL_BIT):
                 return 1
-        elif distance == 0 and near_pieces:
+        elif near_pieces and t == ray[0]:
             if ptype == KING:
                 return 1
             if ptype == PAWN:
@@ -259,13 +274,11 @@ def square_attacked(mode, side, square):
                     return 1
     if not near_pieces:
         return 0
-    for step in KNIGHT_STEPS:
-        t = square + step
-        if not (t & 0x88):
-            occupant = b[t]
-            if (occupant and (occupant >= FIRST_BLACK_SLOT) == side
-                    and b[occupant + TYPE_OFFSET] == KNIGHT):
-                return 1
+    for t in KNIGHT_TARGETS[square]:
+        occupant = b[t]
+        if (occupant and (occupant >= FIRST_BLACK_SLOT) == side
+                and b[occupant + TYPE_OFFSET] == KNIGHT):
+            return 1
     return 0
 
 
