@@ -147,6 +147,16 @@ int run_bench() {
   return 0;
 }
 
+int run_gen(int argc, char** argv) {
+  if (argc < 3) fail("usage: quorlix-tool gen MODE [FEN]");
+  int mode = read_depth(argv[2], 255);
+  setup_from_args(argc, argv, 3);
+  move_top = move_stack;
+  printf("count %d\n", generate_moves(mode, side_to_move));
+  for (Move* p = move_stack; p < move_top; p++) printf("%s %08x\n", format_move(*p), *p);
+  return 0;
+}
+
 int run_think(int argc, char** argv) {
   if (argc < 3) fail("usage: quorlix-tool think DEPTH [FEN]");
   int depth = read_depth(argv[2], 9);
@@ -170,11 +180,13 @@ int main(int argc, char** argv) {
   if (!strcmp(command, "divide")) return run_perft(argc, argv, true);
   if (!strcmp(command, "bench")) return run_bench();
   if (!strcmp(command, "think")) return run_think(argc, argv);
+  if (!strcmp(command, "gen")) return run_gen(argc, argv);
   if (!strcmp(command, "play")) return run_play(argc, argv);
   fprintf(stderr,
           "usage: quorlix-tool perft DEPTH [FEN]    leaf count of the legal-move tree\n"
           "       quorlix-tool divide DEPTH [FEN]   the same per root move\n"
           "       quorlix-tool bench                nodes and speed over fixed positions\n"
+          "       quorlix-tool gen MODE [FEN]       the generated list (255 all, 0 captures)\n"
           "       quorlix-tool think DEPTH [FEN]    the engine's output for one move at DEPTH\n"
           "       quorlix-tool play DEPTH           the console game with the engine at DEPTH\n");
   return EXIT_USAGE;
