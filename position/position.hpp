@@ -129,6 +129,9 @@ int push_pawn_move(Move move, int push_quiet);
 // Appends the legal moves of `side` to move_stack at move_top and returns
 // the mobility figure: legal moves found plus occupied squares run into.
 int generate_moves(int mode, int side);
+// The same list and count by the plain definition: every candidate made on
+// the board and tested with move_is_legal. generate_moves uses it in check.
+int generate_moves_by_testing(int mode, int side);
 
 // ---- Making and unmaking -------------------------------------------------------
 

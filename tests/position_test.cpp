@@ -15,10 +15,12 @@ TEST(Setup, StartPositionSlotsAndPieceList) {
   EXPECT_EQ(board[120], PAWN);
   EXPECT_EQ(board[112], 89);
   for (int sq = 0x20; sq < 0x60; sq++) {
-    if (on_board(sq)) EXPECT_EQ(board[sq], 0) << sq;
+    if (!on_board(sq)) continue;
+    EXPECT_EQ(board[sq], 0) << sq;
   }
   for (int i = 0; i < 128; i++) {
-    if (!on_board(i)) EXPECT_NE(board[i], OFF_BOARD) << "piece-list byte " << i;
+    if (on_board(i)) continue;
+    EXPECT_NE(board[i], OFF_BOARD) << "piece-list byte " << i;
   }
 }
 

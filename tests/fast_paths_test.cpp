@@ -1,0 +1,93 @@
+// The generator's fast paths must agree with the plain definition (every
+// candidate made on the board and tested) in list, order and count.
+#include <random>
+
+#include "test_util.hpp"
+
+namespace {
+
+struct Generated {
+  int count;
+  std::vector<Move> moves;
+  bool operator==(const Generated&) const = default;
+};
+
+Generated run(int (*generate)(int, int), int mode) {
+  Move* start = move_top;
+  Generated g;
+  g.count = generate(mode, side_to_move);
+  g.moves.assign(start, move_top);
+  move_top = start;
+  return g;
+}
+
+int compared = 0;
+
+void compare_here(const char* where) {
+  for (int mode : {ALL_MOVES, CAPTURES}) {
+    Snapshot before = Snapshot::take();
+    Generated fast = run(generate_moves, mode);
+    Generated plain = run(generate_moves_by_testing, mode);
+    ASSERT_TRUE(before.board_equal());
+    ASSERT_EQ(fast, plain) << where << " mode " << mode;
+    compared++;
+  }
+}
+
+void walk(int depth, const char* where) {
+  compare_here(where);
+  if (depth == 0 || testing::Test::HasFatalFailure()) return;
+  Move* start = move_top;
+  generate_moves(ALL_MOVES, side_to_move);
+  for (Move* p = start; p < move_top && !testing::Test::HasFatalFailure(); p++) {
+    int saved = castle_rights, previous_ep;
+    make_move(*p, previous_ep);
+    walk(depth - 1, where);
+    castle_rights = saved;
+    unmake_move(*p, previous_ep);
+  }
+  move_top = start;
+}
+
+}  // namespace
+
+TEST(FastPaths, GenerationAgreesWithThePlainDefinitionOnTrees) {
+  const char* fens[] = {
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+      "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+      "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+      "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+      "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8",
+      "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10",
+      // Pins on every kind of line, en passant beside a pinned pawn.
+      "4r1k1/8/8/8/b3Q3/2PB4/3KN2r/8 w - - 0 1",
+      "8/8/8/K2pP2r/8/8/8/4k3 w - d6 0 1",
+      "3k4/8/8/q2Pp3/8/8/8/7K w - e6 0 1",
+      "k7/8/4r3/8/1b6/2N5/3P4/4K3 w - - 0 1",
+  };
+  compared = 0;
+  for (const char* fen : fens) {
+    set_fen(fen);
+    walk(3, fen);
+    if (HasFatalFailure()) return;
+  }
+  EXPECT_GT(compared, 100000);
+}
+
+TEST(FastPaths, GenerationAgreesAlongRandomGames) {
+  std::mt19937 rng(12345);
+  compared = 0;
+  for (int game = 0; game < 300 && !HasFatalFailure(); game++) {
+    setup_position();
+    for (int ply = 0; ply < 200; ply++) {
+      compare_here("random game");
+      if (HasFatalFailure()) return;
+      move_top = move_stack;
+      generate_moves(ALL_MOVES, side_to_move);
+      int n = int(move_top - move_stack);
+      if (n == 0) break;
+      play_move(move_stack[rng() % n]);
+    }
+  }
+  move_top = move_stack;
+}

@@ -1,0 +1,18 @@
+# Runs the engine on one scripted session and compares its standard output
+# byte for byte with the expected transcript; the exit status must be 0.
+# cmake -DENGINE=... -DINPUT=x.in -DEXPECTED=x.out -DACTUAL=... -P run_session.cmake
+execute_process(
+  COMMAND ${ENGINE}
+  INPUT_FILE ${INPUT}
+  OUTPUT_FILE ${ACTUAL}
+  RESULT_VARIABLE status
+  TIMEOUT 120)
+if(NOT status STREQUAL "0")
+  message(FATAL_ERROR "exit status ${status}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${EXPECTED} ${ACTUAL}
+                RESULT_VARIABLE different)
+if(different)
+  execute_process(COMMAND diff ${EXPECTED} ${ACTUAL})
+  message(FATAL_ERROR "output differs from ${EXPECTED}")
+endif()
