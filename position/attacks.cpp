@@ -1,4 +1,4 @@
-#include "position/position.hpp"
+#include "position/bitboards.hpp"
 
 int square_attacked(int mode, int side, int square) {
   const int8_t* king_steps = piece_directions[KING];
@@ -37,8 +37,11 @@ int square_attacked(int mode, int side, int square) {
   return 0;
 }
 
+// The same answer as square_attacked(255, ...) on the king's square, from
+// the bitboards.
 int king_attacked(int side) {
-  return square_attacked(255, side, board[king_slot(1 - side)]);
+  return attacked_by(side, index64(board[king_slot(1 - side)]),
+                     occupied_by[WHITE] | occupied_by[BLACK]);
 }
 
 int move_is_legal(Move move) {

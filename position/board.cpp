@@ -7,7 +7,7 @@
 // board[slot] and board[slot + 32] are off-board bytes: the piece's square
 // and its type. A square byte names its occupant's slot, so both directions
 // of "who is where" are one byte read.
-#include "position/position.hpp"
+#include "position/bitboards.hpp"
 
 #include <cstring>
 
@@ -24,8 +24,12 @@ unsigned dropped_moves;
 
 Move killers[KILLER_PLIES];
 int material[2];
+int piece_material[2];
 int mobility[2];
 int node_count;
+
+// The evaluation's values; here because the running totals need them.
+const int16_t piece_value[8] = {0, 100, 300, 0, 0, 300, 500, 900};
 
 const uint8_t start_position[64] = {
     6,    2,    5,    7,    3,    5,    2,    6,
@@ -53,6 +57,9 @@ const int8_t piece_directions[8][9] = {
 
 void place_pieces(const uint8_t* codes) {
   int counter[2] = {WHITE_KING_SLOT + 1, BLACK_KING_SLOT + 1};
+  std::memset(pieces_of, 0, sizeof pieces_of);
+  std::memset(occupied_by, 0, sizeof occupied_by);
+  piece_material[WHITE] = piece_material[BLACK] = 0;
   for (int i = 0; i < 64; i++) {
     int square = 16 * (i / 8) + i % 8;
     int code = codes[i];
@@ -72,6 +79,8 @@ void place_pieces(const uint8_t* codes) {
     board[square] = uint8_t(slot);
     board[slot] = uint8_t(square);
     board[slot + TYPE_OFFSET] = uint8_t(type);
+    toggle_piece(side, type, square);
+    piece_material[side] += piece_value[type];
   }
 }
 

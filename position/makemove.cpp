@@ -1,9 +1,35 @@
-#include "position/position.hpp"
+#include "position/bitboards.hpp"
 
+// Moves a piece on the board and in the bitboards.
 static inline void move_piece(int slot, int from, int to) {
   board[slot] = uint8_t(to);
   board[to] = uint8_t(slot);
   board[from] = NO_PIECE;
+  shift_piece(slot_side(slot), board[slot + TYPE_OFFSET], from, to);
+}
+
+// Takes a piece off the board (and back), keeping bitboards and material.
+static inline void remove_piece(int slot, int square) {
+  int side = slot_side(slot), type = board[slot + TYPE_OFFSET];
+  board[slot] = OFF_BOARD;
+  toggle_piece(side, type, square);
+  piece_material[side] -= piece_value[type];
+}
+static inline void restore_piece(int slot, int square) {
+  int side = slot_side(slot), type = board[slot + TYPE_OFFSET];
+  board[slot] = uint8_t(square);
+  board[square] = uint8_t(slot);
+  toggle_piece(side, type, square);
+  piece_material[side] += piece_value[type];
+}
+
+// Changes a piece's type where it stands (promotion and its undoing).
+static inline void change_type(int slot, int square, int type) {
+  int side = slot_side(slot), old = board[slot + TYPE_OFFSET];
+  board[slot + TYPE_OFFSET] = uint8_t(type);
+  pieces_of[side][old] ^= bit(square);
+  pieces_of[side][type] ^= bit(square);
+  piece_material[side] += piece_value[type] - piece_value[old];
 }
 
 // The right that dies when a move leaves or enters a corner square.
@@ -25,7 +51,7 @@ int make_move(Move move, int& previous_ep) {
   previous_ep = ep_slot;
   ep_slot = 0;
 
-  if (move_promotion(move)) board[mover + TYPE_OFFSET] = uint8_t(move_promotion(move));
+  if (move_promotion(move)) change_type(mover, from, move_promotion(move));
 
   switch (board[mover + TYPE_OFFSET]) {
     case KING:
@@ -41,8 +67,9 @@ int make_move(Move move, int& previous_ep) {
       if (d == 32) {
         ep_slot = mover;
       } else if ((d & 1) && move_captured(move) == 0) {
-        board[board[old_ep]] = NO_PIECE;
-        board[old_ep] = OFF_BOARD;
+        int square = board[old_ep];
+        board[square] = NO_PIECE;
+        remove_piece(old_ep, square);
       }
       break;
     }
@@ -55,8 +82,8 @@ int make_move(Move move, int& previous_ep) {
   // A move into a corner takes (or passes over) the rook that right needs.
   castle_rights &= ~corner_right(to);
 
+  if (captured != NO_PIECE) remove_piece(captured, to);
   move_piece(mover, from, to);
-  if (captured != NO_PIECE) board[captured] = OFF_BOARD;
 
   in_check = uint8_t(king_attacked(side_to_move));
   side_to_move = 1 - side_to_move;
@@ -69,7 +96,10 @@ void unmake_move(Move move, int previous_ep) {
   int captured = move_captured(move);
   side_to_move = 1 - side_to_move;
   ep_slot = previous_ep;
-  if (move_promotion(move)) board[mover + TYPE_OFFSET] = PAWN;
+
+  move_piece(mover, to, from);
+  if (captured != NO_PIECE) restore_piece(captured, to);
+  if (move_promotion(move)) change_type(mover, from, PAWN);
 
   switch (board[mover + TYPE_OFFSET]) {
     case KING:
@@ -80,18 +110,13 @@ void unmake_move(Move move, int previous_ep) {
       break;
     case PAWN:
       if (captured == 0 && ((to - from) & 1)) {
-        int p = to > from ? to - 16 : to + 16;
-        board[p] = uint8_t(previous_ep);
-        board[previous_ep] = uint8_t(p);
+        // The pawn taken en passant stood beside the from-square, on the to-file.
+        restore_piece(previous_ep, to > from ? to - 16 : to + 16);
       }
       break;
     default:
       break;
   }
-  board[mover] = uint8_t(from);
-  board[from] = uint8_t(mover);
-  board[to] = uint8_t(captured);
-  if (captured != NO_PIECE) board[captured] = uint8_t(to);
   in_check = 0;
 }
 

@@ -1,6 +1,6 @@
 #include <initializer_list>
 
-#include "position/position.hpp"
+#include "position/bitboards.hpp"
 
 void push_move(Move move) {
   move = (move & 0x00FFFFFF) | Move(board[move_to(move)]) << 24;
@@ -143,14 +143,16 @@ static void generate_castling(int side) {
 // found once per call by looking outward from the king, so no move needs to
 // be made on the board. The first illegal square of a ray is then the ray's
 // first square, and giving the ray up there keeps the count identical to
-// testing every square. King steps need the attack test, asked once per
-// target with the king lifted off its square. En passant and castling, rare
-// and subtle, still go through move_is_legal.
+// testing every square. A ray's empty squares and the piece that ends it
+// come from the bitboards; they are walked only to push quiet moves. King
+// steps ask the attack test with the king lifted. En passant and castling,
+// rare and subtle, still go through move_is_legal.
 
 namespace {
 
 struct Pins {
   int count = 0;
+  Bitboard squares = 0;
   int slot[8];
   int step[8];
   int of(int s) const {
@@ -160,25 +162,21 @@ struct Pins {
   }
 };
 
-void find_pins(int side, int king_square, Pins& pins) {
-  const int8_t* steps = piece_directions[KING];
+void find_pins(int side, int king_index, Bitboard occupied, Pins& pins) {
+  const Bitboard* enemy = pieces_of[1 - side];
+  Bitboard orthogonal = enemy[ROOK] | enemy[QUEEN];
+  Bitboard diagonal = enemy[BISHOP] | enemy[QUEEN];
   for (int d = 0; d < 8; d++) {
-    int step = steps[d];
-    int t = king_square + step;
-    while (on_board(t) && board[t] == NO_PIECE) t += step;
-    if (!on_board(t) || slot_side(board[t]) != side) continue;
-    int own = board[t];
-    t += step;
-    while (on_board(t) && board[t] == NO_PIECE) t += step;
-    if (!on_board(t)) continue;
-    int enemy = board[t];
-    if (slot_side(enemy) == side) continue;
-    int type = board[enemy + TYPE_OFFSET];
-    if ((type & SLIDER) && (type & (d < 4 ? ORTHOGONAL_BIT : DIAGONAL_BIT))) {
-      pins.slot[pins.count] = own;
-      pins.step[pins.count] = step;
-      pins.count++;
-    }
+    Bitboard sliders = d < 4 ? orthogonal : diagonal;
+    if (!(ray[d][king_index] & sliders)) continue;
+    int first = nearest(d, ray[d][king_index] & occupied);
+    if (!(occupied_by[side] & (Bitboard(1) << first))) continue;
+    Bitboard beyond = ray[d][first] & occupied;
+    if (!beyond || !(sliders & (Bitboard(1) << nearest(d, beyond)))) continue;
+    pins.squares |= Bitboard(1) << first;
+    pins.slot[pins.count] = board[square88(first)];
+    pins.step[pins.count] = piece_directions[KING][d];
+    pins.count++;
   }
 }
 
@@ -192,11 +190,21 @@ inline void push_known(int from, int to, int occupant, int promotion = 0) {
 }
 
 inline void push_promotions(int from, int to, int occupant) {
-  for (int promotion : {QUEEN, ROOK, BISHOP, KNIGHT})
-    push_known(from, to, occupant, promotion);
+  for (int promotion : {QUEEN, ROOK, BISHOP, KNIGHT}) push_known(from, to, occupant, promotion);
 }
 
 inline bool is_king_slot(int slot) { return (slot & ~BLACK_SLOT_BIT) == WHITE_KING_SLOT; }
+
+// A capture that ends a ray or a step: a contact, and a move when the
+// occupant is an enemy other than the king (and the move is legal).
+inline void meet(int from, int to, int side, bool legal, int& count, int& contacts) {
+  int occupant = board[to];
+  contacts++;
+  if (legal && slot_side(occupant) != side && !is_king_slot(occupant)) {
+    count++;
+    push_known(from, to, occupant);
+  }
+}
 
 int fast_pawn(int from, int side, int pin, int all_moves, int& contacts) {
   int count = 0;
@@ -242,41 +250,51 @@ int fast_pawn(int from, int side, int pin, int all_moves, int& contacts) {
   return count;
 }
 
-int fast_piece(int from, int type, int side, int pin, int all_moves, int& contacts) {
+int fast_knight(int from, int side, int pin, int all_moves, int& contacts) {
   int count = 0;
-  bool slider = type & SLIDER;
-  for (const int8_t* s = piece_directions[type]; *s; s++) {
-    int step = *s;
-    if (pin != 0 && step != pin && step != -pin) {
-      // Leaving the pin's line: the first square is illegal. An empty one
-      // gives the ray up; an occupied one is still a contact.
-      int t = from + step;
-      if (on_board(t) && board[t] != NO_PIECE) contacts++;
-      continue;
-    }
-    for (int t = from + step; on_board(t); t += step) {
-      int occupant = board[t];
-      if (occupant != NO_PIECE) {
-        contacts++;
-        if (slot_side(occupant) != side && !is_king_slot(occupant)) {
-          count++;
-          push_known(from, t, occupant);
-        }
-        break;
-      }
+  for (const int8_t* s = piece_directions[KNIGHT]; *s; s++) {
+    int t = from + *s;
+    if (!on_board(t)) continue;
+    if (board[t] != NO_PIECE) {
+      meet(from, t, side, pin == 0, count, contacts);
+    } else if (pin == 0) {
       count++;
       if (all_moves) push_known(from, t, 0);
-      if (!slider) break;
     }
   }
   return count;
 }
 
-int fast_king(int from, int side, int all_moves, int& contacts) {
+int fast_slider(int from, int type, int side, int pin, int all_moves, Bitboard occupied,
+                int& contacts) {
+  int count = 0;
+  int index = index64(from);
+  for (const int8_t* s = piece_directions[type]; *s; s++) {
+    int step = *s;
+    int d = direction_of_step[step + 17];
+    Bitboard blockers = ray[d][index] & occupied;
+    int end = blockers ? nearest(d, blockers) : -1;
+    if (pin != 0 && step != pin && step != -pin) {
+      // Leaving the pin's line: the first square is illegal. An empty one
+      // gives the ray up; an occupied one is still a contact.
+      if (end >= 0 && square88(end) == from + step) contacts++;
+      continue;
+    }
+    int empty = end >= 0 ? ray_length[d][index] - ray_length[d][end] - 1 : ray_length[d][index];
+    count += empty;
+    if (all_moves) {
+      int t = from + step;
+      for (int i = 0; i < empty; i++, t += step) push_known(from, t, 0);
+    }
+    if (end >= 0) meet(from, square88(end), side, true, count, contacts);
+  }
+  return count;
+}
+
+int fast_king(int from, int side, int all_moves, Bitboard occupied, int& contacts) {
   int count = 0;
   int enemy = 1 - side;
-  int king = board[from];
-  board[from] = NO_PIECE;  // lines through the king's square open behind it
+  Bitboard lifted = occupied & ~bit(from);  // lines through the king open behind it
   for (const int8_t* s = piece_directions[KING]; *s; s++) {
     int t = from + *s;
     if (!on_board(t)) continue;
@@ -284,17 +302,121 @@ int fast_king(int from, int side, int all_moves, int& contacts) {
     if (occupant != NO_PIECE) {
       contacts++;
       if (slot_side(occupant) == side || is_king_slot(occupant)) continue;
-      if (!square_attacked(2, enemy, t)) {
+      if (!attacked_by(enemy, index64(t), lifted, bit(t))) {
         count++;
         push_known(from, t, occupant);
       }
-    } else if (!square_attacked(2, enemy, t)) {
+    } else if (!attacked_by(enemy, index64(t), lifted)) {
       count++;
       if (all_moves) push_known(from, t, 0);
     }
   }
-  board[from] = uint8_t(king);
   return count;
+}
+
+// ---- Capture mode: counting without walking ------------------------------
+//
+// The capture mode pushes only captures and promotions but counts every
+// legal move, so for a piece that is not pinned the count is read off a set
+// of reached squares: its empty squares are moves, its occupied squares are
+// contacts, and the enemies among them (kings apart) are captures, which
+// are then pushed in the order the steps would have found them.
+
+inline int popcount(Bitboard b) { return __builtin_popcountll(b); }
+
+// Squares a slider reaches: each of its rays up to and including its first
+// piece. Rooks use directions 0..3, bishops 4..7, queens all eight.
+inline Bitboard slider_reach(int type, int index, Bitboard occupied) {
+  int first = (type & ORTHOGONAL_BIT) ? 0 : 4;
+  int last = (type & DIAGONAL_BIT) ? 8 : 4;
+  Bitboard reach = 0;
+  for (int d = first; d < last; d++) {
+    Bitboard r = ray[d][index];
+    Bitboard blockers = r & occupied;
+    if (blockers) r ^= ray[d][nearest(d, blockers)];
+    reach |= r;
+  }
+  return reach;
+}
+
+void push_captures_in_step_order(int from, int type, Bitboard captures, Bitboard occupied) {
+  int index = index64(from);
+  for (const int8_t* s = piece_directions[type]; *s; s++) {
+    int t;
+    if (type & SLIDER) {
+      int d = direction_of_step[*s + 17];
+      Bitboard blockers = ray[d][index] & occupied;
+      if (!blockers) continue;
+      t = square88(nearest(d, blockers));
+    } else {
+      t = from + *s;
+      if (!on_board(t)) continue;
+    }
+    if (captures & bit(t)) push_known(from, t, board[t]);
+  }
+}
+
+struct Targets {
+  Bitboard occupied;
+  Bitboard capturable;  // enemy pieces other than the king
+};
+
+inline int count_reach(int from, int type, Bitboard reach, const Targets& targets,
+                       int& contacts) {
+  contacts += popcount(reach & targets.occupied);
+  Bitboard captures = reach & targets.capturable;
+  if (captures) push_captures_in_step_order(from, type, captures, targets.occupied);
+  return popcount(reach & ~targets.occupied) + popcount(captures);
+}
+
+// Pawns that push nothing in the capture mode (not pinned, not about to
+// promote, not beside a pawn that can be taken en passant) are counted
+// together; `bulk` receives them so that the slot walk skips them.
+int count_plain_pawns(int side, Bitboard pinned, const Targets& targets, Bitboard& bulk,
+                      int& contacts) {
+  constexpr Bitboard FILE_A = 0x0101010101010101ull, FILE_H = FILE_A << 7;
+  constexpr Bitboard RANK_3 = 0xFFull << 16, RANK_6 = 0xFFull << 40;
+  constexpr Bitboard RANK_7 = 0xFFull << 48, RANK_2 = 0xFFull << 8;
+  bulk = pieces_of[side][PAWN] & ~pinned & ~(side == WHITE ? RANK_7 : RANK_2);
+  if (ep_slot != 0 && slot_side(ep_slot) != side) {
+    Bitboard e = bit(board[ep_slot]);
+    bulk &= ~(((e << 1) & ~FILE_A) | ((e >> 1) & ~FILE_H));
+  }
+  Bitboard empty = ~targets.occupied;
+  Bitboard single, twice, toward_h, toward_a;
+  if (side == WHITE) {
+    single = (bulk << 8) & empty;
+    twice = ((single & RANK_3) << 8) & empty;
+    toward_h = (bulk << 9) & ~FILE_A;
+    toward_a = (bulk << 7) & ~FILE_H;
+  } else {
+    single = (bulk >> 8) & empty;
+    twice = ((single & RANK_6) >> 8) & empty;
+    toward_h = (bulk >> 7) & ~FILE_A;
+    toward_a = (bulk >> 9) & ~FILE_H;
+  }
+  toward_h &= targets.occupied;
+  toward_a &= targets.occupied;
+  contacts += popcount(toward_h) + popcount(toward_a);
+  return popcount(single) + popcount(twice) + popcount(toward_h & targets.capturable) +
+         popcount(toward_a & targets.capturable);
+}
+
+int count_king(int from, int side, const Targets& targets, int& contacts) {
+  int index = index64(from);
+  int enemy = 1 - side;
+  Bitboard lifted = targets.occupied & ~bit(from);
+  contacts += popcount(king_targets[index] & targets.occupied);
+  Bitboard candidates = king_targets[index] & ~occupied_by[side] &
+                        (~targets.occupied | targets.capturable);
+  Bitboard legal = 0;
+  for (Bitboard c = candidates; c; c &= c - 1) {
+    Bitboard b = c & -c;
+    if (!attacked_by(enemy, __builtin_ctzll(c), lifted, b)) legal |= b;
+  }
+  Bitboard captures = legal & targets.capturable;
+  if (captures) push_captures_in_step_order(from, KING, captures, targets.occupied);
+  return popcount(legal);
 }
 
 }  // namespace
@@ -303,20 +425,39 @@ int generate_moves(int mode, int side) {
   if (in_check) return generate_moves_by_testing(mode, side);
   int all_moves = mode & 1;
   int count = 0, contacts = 0;
+  Bitboard occupied = occupied_by[WHITE] | occupied_by[BLACK];
+  Targets targets{occupied, occupied_by[1 - side] & ~pieces_of[1 - side][KING]};
   int king = king_slot(side);
   int king_square = board[king];
   Pins pins;
-  find_pins(side, king_square, pins);
-  count += fast_king(king_square, side, all_moves, contacts);
+  find_pins(side, index64(king_square), occupied, pins);
+  Bitboard bulk = 0;
+  if (all_moves) {
+    count += fast_king(king_square, side, all_moves, occupied, contacts);
+  } else {
+    count += count_king(king_square, side, targets, contacts);
+    count += count_plain_pawns(side, pins.squares, targets, bulk, contacts);
+  }
   for (int i = 1, slot = next_slot(king); i < 16; i++, slot = next_slot(slot)) {
     int from = board[slot];
     if (from & 0x80) continue;
     int type = board[slot + TYPE_OFFSET];
     int pin = pins.count ? pins.of(slot) : 0;
-    if (type == PAWN)
+    if (!all_moves && pin == 0) {
+      if (type == PAWN) {
+        if (!(bulk & bit(from))) count += fast_pawn(from, side, 0, all_moves, contacts);
+      } else {
+        Bitboard reach = type == KNIGHT ? knight_targets[index64(from)]
+                                        : slider_reach(type, index64(from), occupied);
+        count += count_reach(from, type, reach, targets, contacts);
+      }
+    } else if (type == PAWN) {
       count += fast_pawn(from, side, pin, all_moves, contacts);
-    else
-      count += fast_piece(from, type, side, pin, all_moves, contacts);
+    } else if (type == KNIGHT) {
+      count += fast_knight(from, side, pin, all_moves, contacts);
+    } else {
+      count += fast_slider(from, type, side, pin, all_moves, occupied, contacts);
+    }
   }
   if (all_moves) generate_castling(side);
   return count + contacts;

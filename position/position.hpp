@@ -93,10 +93,14 @@ extern unsigned dropped_moves;
 
 extern Move killers[KILLER_PLIES];
 extern int material[2];
+// The material totals of the position on the board, kept up to date by
+// place_pieces, make_move and unmake_move; evaluate stores them in material.
+extern int piece_material[2];
 extern int mobility[2];
 extern int node_count;
 
 extern const uint8_t start_position[64];
+extern const int16_t piece_value[8];  // centipawns by piece type; the king 0
 extern const int8_t piece_directions[8][9];
 
 // ---- Setup ---------------------------------------------------------------------

@@ -15,7 +15,6 @@ struct PvLine {
   Move moves[PV_MAX];
 };
 
-extern const int16_t piece_value[8];
 extern PvLine pv_line;   // the latest root search's principal variation
 extern int follow_pv;    // while set, the previous line is offered first
 

@@ -7,7 +7,9 @@
 #   ENGINE  engine binary (default: build/quorlix in the repo)
 #   OUTDIR  where game.pgn, xboard.debug and logs are left
 #           (default: build/xboard-match in the repo)
-# Environment: MATCH_TIMEOUT (seconds, default 1200), DRAW_AFTER_MOVES (default 60)
+# Environment: MATCH_TIMEOUT (seconds for the whole game, default 1200),
+#   STALL_TIMEOUT (seconds without any engine/XBoard traffic, default 300),
+#   DRAW_AFTER_MOVES (XBoard declares a draw after this many moves, default 60)
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -15,6 +17,7 @@ repo=$(dirname "$here")
 engine=${1:-$repo/build/quorlix}
 out=${2:-$repo/build/xboard-match}
 match_timeout=${MATCH_TIMEOUT:-1200}
+stall_timeout=${STALL_TIMEOUT:-300}
 draw_after=${DRAW_AFTER_MOVES:-60}
 
 say() { echo "xboard_match: $*"; }
@@ -42,6 +45,40 @@ xboard=$(find_xboard)
 [[ -n $xboard ]] || fail "xboard still not available"
 command -v python3 >/dev/null || fail "python3 is needed for checking the game"
 
+# --- helpers ---------------------------------------------------------------
+# Engines that exited but were not reaped. XBoard 4.9 (GTK) does not notice
+# a dead engine and then waits forever, so look for them from outside.
+dead_engines() {
+    { ps -o pid=,stat= --ppid "$xboard_pid" 2>/dev/null || true; } | awk '$2 ~ /^Z/ {print $1}'
+}
+
+# How a not-yet-reaped process ended (exit_code, field 52 of /proc/PID/stat).
+exit_reason() {
+    local rest code
+    rest=$(cat "/proc/$1/stat" 2>/dev/null) || { echo "status unknown"; return; }
+    rest=${rest##*) }    # drop "pid (comm) ", comm may contain spaces
+    code=$(echo "$rest" | awk '{print $50}')
+    if [[ -z $code ]]; then echo "status unknown"
+    elif ((code & 127)); then echo "killed by signal $((code & 127))"
+    else echo "exit status $((code >> 8))"
+    fi
+}
+
+game_over() { grep -q -E 'GameEnds\([0-9]+, [^(]' "$debug" 2>/dev/null; }
+
+stop_xboard() {
+    [[ -n $xboard_pid ]] || return 0
+    # Its own process group holds XBoard and both engines.
+    kill -TERM -- "-$xboard_pid" 2>/dev/null || true
+    for _ in $(seq 100); do
+        kill -0 "$xboard_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -KILL -- "-$xboard_pid" 2>/dev/null || true
+    wait "$xboard_pid" 2>/dev/null || true
+    xboard_pid=
+}
+
 # --- files -----------------------------------------------------------------
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
@@ -55,7 +92,9 @@ mkdir "$tmp/home" "$tmp/engine"
 ln -s "$engine" "$tmp/engine/quorlix"
 
 xvfb_pid=
+xboard_pid=
 cleanup() {
+    stop_xboard
     if [[ -n $xvfb_pid ]]; then
         kill "$xvfb_pid" 2>/dev/null || true
         wait "$xvfb_pid" 2>/dev/null || true
@@ -114,14 +153,51 @@ xboard_args=(
 
 say "playing Quorlix vs Quorlix ($engine), timeout ${match_timeout}s"
 start=$SECONDS
+HOME=$tmp/home DISPLAY=$display setsid "$xboard" "${xboard_args[@]}" >"$out/xboard.log" 2>&1 &
+xboard_pid=$!
+
+problem=
+last_size=-1
+last_change=$SECONDS
+dead_seen=0
+while kill -0 "$xboard_pid" 2>/dev/null; do
+    sleep 1
+    if ! game_over; then
+        dead=$(dead_engines | head -1)
+        if [[ -n $dead ]]; then
+            # Give XBoard a moment to reap it in case the game is ending.
+            if ((++dead_seen >= 3)); then
+                problem="engine process $dead died during the game ($(exit_reason "$dead"))"
+                break
+            fi
+        else
+            dead_seen=0
+        fi
+    fi
+    size=$(stat -c %s "$debug" 2>/dev/null || echo 0)
+    if [[ $size != "$last_size" ]]; then
+        last_size=$size
+        last_change=$SECONDS
+    elif ((SECONDS - last_change >= stall_timeout)); then
+        problem="no progress for ${stall_timeout}s (engine or XBoard hangs)"
+        break
+    fi
+    if ((SECONDS - start >= match_timeout)); then
+        problem="game did not finish within ${match_timeout}s"
+        break
+    fi
+done
 rc=0
-HOME=$tmp/home DISPLAY=$display \
-    timeout --kill-after=10 "$match_timeout" "$xboard" "${xboard_args[@]}" \
-    >"$out/xboard.log" 2>&1 || rc=$?
+if [[ -n $problem ]]; then
+    stop_xboard
+else
+    wait "$xboard_pid" || rc=$?
+    xboard_pid=
+fi
 elapsed=$((SECONDS - start))
 
 # --- checks ------------------------------------------------------------------
-[[ $rc != 124 && $rc != 137 ]] || fail "game did not finish within ${match_timeout}s (see $debug)"
+[[ -z $problem ]] || fail "$problem (see $debug)"
 [[ -s $debug ]] || fail "XBoard wrote no debug log (exit status $rc, see $out/xboard.log)"
 [[ -s $pgn ]] || fail "XBoard saved no game (exit status $rc, see $out/xboard.log)"
 
