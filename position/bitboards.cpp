@@ -9,6 +9,8 @@ int8_t ray_length[8][64];
 Bitboard knight_targets[64];
 Bitboard king_targets[64];
 Bitboard pawn_attackers[2][64];
+Bitboard orthogonal_lines[64];
+Bitboard diagonal_lines[64];
 
 int8_t direction_of_step[35];
 
@@ -27,6 +29,7 @@ struct TableBuilder {
           ray_length[d][i]++;
         }
         if (on_board(square + step)) king_targets[i] |= bit(square + step);
+        (d < 4 ? orthogonal_lines : diagonal_lines)[i] |= ray[d][i];
       }
       for (const int8_t* s = piece_directions[KNIGHT]; *s; s++)
         if (on_board(square + *s)) knight_targets[i] |= bit(square + *s);
@@ -48,11 +51,8 @@ bool attacked_by(int side, int index, Bitboard occupied, Bitboard removed) {
       (pawn_attackers[side][index] & p[PAWN] & keep))
     return true;
   Bitboard orthogonal = (p[ROOK] | p[QUEEN]) & keep;
+  if ((orthogonal_lines[index] & orthogonal) && (orthogonal_reach(index, occupied) & orthogonal))
+    return true;
   Bitboard diagonal = (p[BISHOP] | p[QUEEN]) & keep;
-  for (int d = 0; d < 8; d++) {
-    Bitboard sliders = d < 4 ? orthogonal : diagonal;
-    if (!(ray[d][index] & sliders)) continue;
-    if (sliders & (Bitboard(1) << nearest(d, ray[d][index] & occupied))) return true;
-  }
-  return false;
+  return (diagonal_lines[index] & diagonal) && (diagonal_reach(index, occupied) & diagonal);
 }

@@ -31,12 +31,33 @@ extern Bitboard king_targets[64];
 extern Bitboard pawn_attackers[2][64];  // where a pawn of a side attacks from
 extern int8_t direction_of_step[35];  // step + 17 -> direction, or -1
 
-inline bool step_is_positive(int d) { return d == 0 || d == 3 || d == 4 || d == 5; }
+extern Bitboard orthogonal_lines[64];  // the four orthogonal rays together
+extern Bitboard diagonal_lines[64];    // the four diagonal rays together
+
+constexpr bool step_is_positive(int d) { return d == 0 || d == 3 || d == 4 || d == 5; }
 
 // The nearest piece of `pieces` along direction d from index i; `pieces`
 // must be a non-empty subset of ray[d][i].
 inline int nearest(int d, Bitboard pieces) {
   return step_is_positive(d) ? __builtin_ctzll(pieces) : 63 - __builtin_clzll(pieces);
+}
+
+// A ray from index i up to and including its first piece.
+template <int D>
+inline Bitboard reach_along(int index, Bitboard occupied) {
+  Bitboard r = ray[D][index];
+  Bitboard blockers = r & occupied;
+  if (blockers)
+    r ^= ray[D][step_is_positive(D) ? __builtin_ctzll(blockers) : 63 - __builtin_clzll(blockers)];
+  return r;
+}
+inline Bitboard orthogonal_reach(int index, Bitboard occupied) {
+  return reach_along<0>(index, occupied) | reach_along<1>(index, occupied) |
+         reach_along<2>(index, occupied) | reach_along<3>(index, occupied);
+}
+inline Bitboard diagonal_reach(int index, Bitboard occupied) {
+  return reach_along<4>(index, occupied) | reach_along<5>(index, occupied) |
+         reach_along<6>(index, occupied) | reach_along<7>(index, occupied);
 }
 
 // Whether `side` attacks the square (64 index) with the given occupancy;

@@ -166,6 +166,8 @@ void find_pins(int side, int king_index, Bitboard occupied, Pins& pins) {
   const Bitboard* enemy = pieces_of[1 - side];
   Bitboard orthogonal = enemy[ROOK] | enemy[QUEEN];
   Bitboard diagonal = enemy[BISHOP] | enemy[QUEEN];
+  if (!(orthogonal_lines[king_index] & orthogonal) && !(diagonal_lines[king_index] & diagonal))
+    return;
   for (int d = 0; d < 8; d++) {
     Bitboard sliders = d < 4 ? orthogonal : diagonal;
     if (!(ray[d][king_index] & sliders)) continue;
@@ -325,21 +327,20 @@ int fast_king(int from, int side, int all_moves, Bitboard occupied, int& contact
 inline int popcount(Bitboard b) { return __builtin_popcountll(b); }
 
 // Squares a slider reaches: each of its rays up to and including its first
-// piece. Rooks use directions 0..3, bishops 4..7, queens all eight.
+// piece.
 inline Bitboard slider_reach(int type, int index, Bitboard occupied) {
-  int first = (type & ORTHOGONAL_BIT) ? 0 : 4;
-  int last = (type & DIAGONAL_BIT) ? 8 : 4;
   Bitboard reach = 0;
-  for (int d = first; d < last; d++) {
-    Bitboard r = ray[d][index];
-    Bitboard blockers = r & occupied;
-    if (blockers) r ^= ray[d][nearest(d, blockers)];
-    reach |= r;
-  }
+  if (type & ORTHOGONAL_BIT) reach = orthogonal_reach(index, occupied);
+  if (type & DIAGONAL_BIT) reach |= diagonal_reach(index, occupied);
   return reach;
 }
 
 void push_captures_in_step_order(int from, int type, Bitboard captures, Bitboard occupied) {
+  if (!(captures & (captures - 1))) {  // one capture: no order to find
+    int t = square88(__builtin_ctzll(captures));
+    push_known(from, t, board[t]);
+    return;
+  }
   int index = index64(from);
   for (const int8_t* s = piece_directions[type]; *s; s++) {
     int t;
@@ -419,10 +420,134 @@ int count_king(int from, int side, const Targets& targets, int& contacts) {
   return popcount(legal);
 }
 
+// ---- In check ---------------------------------------------------------------
+//
+// In check, a move other than the king's is legal exactly when there is one
+// checker, the piece is not pinned, and the move takes the checker or lands
+// between it and the king (a pinned piece can do neither: its line runs
+// through the king, not along the check). The walk is the plain one, rays
+// running on past illegal squares; only the test is cheaper. En passant
+// still asks move_is_legal.
+
+// The squares that answer the check: the checker and, for a line piece, the
+// squares between it and the king. Empty in double check.
+Bitboard check_answers(int side, int king_index, Bitboard occupied) {
+  const Bitboard* enemy = pieces_of[1 - side];
+  Bitboard orthogonal = enemy[ROOK] | enemy[QUEEN];
+  Bitboard diagonal = enemy[BISHOP] | enemy[QUEEN];
+  Bitboard checkers = (knight_targets[king_index] & enemy[KNIGHT]) |
+                      (pawn_attackers[1 - side][king_index] & enemy[PAWN]) |
+                      (orthogonal_reach(king_index, occupied) & orthogonal) |
+                      (diagonal_reach(king_index, occupied) & diagonal);
+  if (checkers & (checkers - 1)) return 0;
+  for (int d = 0; d < 8; d++) {
+    if (ray[d][king_index] & checkers) {
+      int checker = __builtin_ctzll(checkers);
+      return checkers | (ray[d][king_index] & ~ray[d][checker] & ~checkers);
+    }
+  }
+  return checkers;  // a knight or a pawn: only taking it helps
+}
+
+int evasion_pawn(int from, int side, Bitboard answers, int all_moves, int& contacts) {
+  int count = 0;
+  int fwd = side == WHITE ? 16 : -16;
+  int ahead = from + fwd;
+  bool last_rank = ((ahead & 0xF0) == 0x70 || (ahead & 0xF0) == 0);
+  if (board[ahead] == NO_PIECE) {
+    int start_rank = side == WHITE ? 0x10 : 0x60;
+    if ((from & 0xF0) == start_rank && board[ahead + fwd] == NO_PIECE &&
+        (answers & bit(ahead + fwd))) {
+      count++;
+      if (all_moves) push_known(from, ahead + fwd, 0);
+    }
+    if (answers & bit(ahead)) {
+      count++;
+      if (last_rank)
+        push_promotions(from, ahead, 0);
+      else if (all_moves)
+        push_known(from, ahead, 0);
+    }
+  }
+  for (int t : {ahead + 1, ahead - 1}) {
+    if (!on_board(t)) continue;
+    int occupant = board[t];
+    if (occupant == NO_PIECE) continue;
+    contacts++;
+    if (slot_side(occupant) == side || is_king_slot(occupant) || !(answers & bit(t))) continue;
+    count++;
+    if (last_rank)
+      push_promotions(from, t, occupant);
+    else if (all_moves)
+      push_known(from, t, occupant);
+  }
+  if (ep_slot != 0) {
+    int e = board[ep_slot];
+    if ((e == from + 1 || e == from - 1) && slot_side(ep_slot) != side &&
+        board[e + fwd] == NO_PIECE && move_is_legal(make_move_word(from, e + fwd))) {
+      count++;
+      push_known(from, e + fwd, 0);
+    }
+  }
+  return count;
+}
+
+int evasion_piece(int from, int type, int side, Bitboard answers, int all_moves,
+                  Bitboard occupied, int& contacts) {
+  int index = index64(from);
+  Bitboard reach = type == KNIGHT ? knight_targets[index] : slider_reach(type, index, occupied);
+  contacts += popcount(reach & occupied);
+  if (!(reach & answers)) return 0;
+  int count = 0;
+  bool slider = type & SLIDER;
+  for (const int8_t* s = piece_directions[type]; *s; s++) {
+    for (int t = from + *s; on_board(t); t += *s) {
+      int occupant = board[t];
+      bool answers_check = answers & bit(t);
+      if (occupant != NO_PIECE) {
+        if (answers_check && slot_side(occupant) != side && !is_king_slot(occupant)) {
+          count++;
+          push_known(from, t, occupant);
+        }
+        break;
+      }
+      if (answers_check) {
+        count++;
+        if (all_moves) push_known(from, t, 0);
+      }
+      if (!slider) break;
+    }
+  }
+  return count;
+}
+
+int generate_evasions(int mode, int side) {
+  int all_moves = mode & 1;
+  int count = 0, contacts = 0;
+  Bitboard occupied = occupied_by[WHITE] | occupied_by[BLACK];
+  int king = king_slot(side);
+  int king_square = board[king];
+  Pins pins;
+  find_pins(side, index64(king_square), occupied, pins);
+  Bitboard answers = check_answers(side, index64(king_square), occupied);
+  count += fast_king(king_square, side, all_moves, occupied, contacts);
+  for (int i = 1, slot = next_slot(king); i < 16; i++, slot = next_slot(slot)) {
+    int from = board[slot];
+    if (from & 0x80) continue;
+    int type = board[slot + TYPE_OFFSET];
+    Bitboard piece_answers = (pins.squares & bit(from)) ? 0 : answers;
+    if (type == PAWN)
+      count += evasion_pawn(from, side, piece_answers, all_moves, contacts);
+    else
+      count += evasion_piece(from, type, side, piece_answers, all_moves, occupied, contacts);
+  }
+  return count + contacts;
+}
+
 }  // namespace
 
 int generate_moves(int mode, int side) {
-  if (in_check) return generate_moves_by_testing(mode, side);
+  if (in_check) return generate_evasions(mode, side);
   int all_moves = mode & 1;
   int count = 0, contacts = 0;
   Bitboard occupied = occupied_by[WHITE] | occupied_by[BLACK];
