@@ -420,6 +420,64 @@ int count_king(int from, int side, const Targets& targets, int& contacts) {
   return popcount(legal);
 }
 
+// The capture mode, not in check. Most pieces push nothing here, so the
+// pieces are counted type by type from the bitboards; only those that will
+// push (pieces with captures, pinned pieces, pawns about to promote or
+// beside an en passant pawn) are then taken in slot order, which is the
+// order of increasing slot numbers.
+int generate_capture_mode(int side) {
+  int contacts = 0;
+  Bitboard occupied = occupied_by[WHITE] | occupied_by[BLACK];
+  Targets targets{occupied, occupied_by[1 - side] & ~pieces_of[1 - side][KING]};
+  int king_square = board[king_slot(side)];
+  Pins pins;
+  find_pins(side, index64(king_square), occupied, pins);
+  int count = count_king(king_square, side, targets, contacts);
+  Bitboard bulk;
+  count += count_plain_pawns(side, pins.squares, targets, bulk, contacts);
+
+  struct Pending {
+    int slot, type;
+    Bitboard captures;
+  } pending[16];
+  int n = 0;
+  auto add = [&](int index, int type, Bitboard captures) {
+    int slot = board[square88(index)];
+    int i = n++;
+    for (; i > 0 && pending[i - 1].slot > slot; i--) pending[i] = pending[i - 1];
+    pending[i] = {slot, type, captures};
+  };
+  for (Bitboard b = pieces_of[side][PAWN] & ~bulk; b; b &= b - 1) add(__builtin_ctzll(b), PAWN, 0);
+  for (int type : {KNIGHT, BISHOP, ROOK, QUEEN}) {
+    for (Bitboard b = pieces_of[side][type]; b; b &= b - 1) {
+      int index = __builtin_ctzll(b);
+      if (pins.squares & (Bitboard(1) << index)) {
+        add(index, type, 0);
+        continue;
+      }
+      Bitboard reach = type == KNIGHT ? knight_targets[index] : slider_reach(type, index, occupied);
+      Bitboard captures = reach & targets.capturable;
+      contacts += popcount(reach & occupied);
+      count += popcount(reach & ~occupied) + popcount(captures);
+      if (captures) add(index, type, captures);
+    }
+  }
+  for (int i = 0; i < n; i++) {
+    int slot = pending[i].slot, type = pending[i].type;
+    int from = board[slot];
+    int pin = pins.count ? pins.of(slot) : 0;
+    if (type == PAWN)
+      count += fast_pawn(from, side, pin, 0, contacts);
+    else if (pin != 0 && type == KNIGHT)
+      count += fast_knight(from, side, pin, 0, contacts);
+    else if (pin != 0)
+      count += fast_slider(from, type, side, pin, 0, occupied, contacts);
+    else
+      push_captures_in_step_order(from, type, pending[i].captures, occupied);
+  }
+  return count + contacts;
+}
+
 // ---- In check ---------------------------------------------------------------
 //
 // In check, a move other than the king's is legal exactly when there is one
@@ -548,42 +606,26 @@ int generate_evasions(int mode, int side) {
 
 int generate_moves(int mode, int side) {
   if (in_check) return generate_evasions(mode, side);
-  int all_moves = mode & 1;
+  if (!(mode & 1)) return generate_capture_mode(side);
   int count = 0, contacts = 0;
   Bitboard occupied = occupied_by[WHITE] | occupied_by[BLACK];
-  Targets targets{occupied, occupied_by[1 - side] & ~pieces_of[1 - side][KING]};
   int king = king_slot(side);
   int king_square = board[king];
   Pins pins;
   find_pins(side, index64(king_square), occupied, pins);
-  Bitboard bulk = 0;
-  if (all_moves) {
-    count += fast_king(king_square, side, all_moves, occupied, contacts);
-  } else {
-    count += count_king(king_square, side, targets, contacts);
-    count += count_plain_pawns(side, pins.squares, targets, bulk, contacts);
-  }
+  count += fast_king(king_square, side, ALL_MOVES, occupied, contacts);
   for (int i = 1, slot = next_slot(king); i < 16; i++, slot = next_slot(slot)) {
     int from = board[slot];
     if (from & 0x80) continue;
     int type = board[slot + TYPE_OFFSET];
     int pin = pins.count ? pins.of(slot) : 0;
-    if (!all_moves && pin == 0) {
-      if (type == PAWN) {
-        if (!(bulk & bit(from))) count += fast_pawn(from, side, 0, all_moves, contacts);
-      } else {
-        Bitboard reach = type == KNIGHT ? knight_targets[index64(from)]
-                                        : slider_reach(type, index64(from), occupied);
-        count += count_reach(from, type, reach, targets, contacts);
-      }
-    } else if (type == PAWN) {
-      count += fast_pawn(from, side, pin, all_moves, contacts);
-    } else if (type == KNIGHT) {
-      count += fast_knight(from, side, pin, all_moves, contacts);
-    } else {
-      count += fast_slider(from, type, side, pin, all_moves, occupied, contacts);
-    }
+    if (type == PAWN)
+      count += fast_pawn(from, side, pin, ALL_MOVES, contacts);
+    else if (type == KNIGHT)
+      count += fast_knight(from, side, pin, ALL_MOVES, contacts);
+    else
+      count += fast_slider(from, type, side, pin, ALL_MOVES, occupied, contacts);
   }
-  if (all_moves) generate_castling(side);
+  generate_castling(side);
   return count + contacts;
 }

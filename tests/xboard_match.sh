@@ -38,7 +38,7 @@ if ((${#missing[@]})); then
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
     # No recommends: xboard recommends a chess engine (fairymax), which must
-    # not take part in this test.
+    # not play in this test.
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 xboard=$(find_xboard)
@@ -88,8 +88,12 @@ rm -f "$pgn" "$debug" "$out/xboard.log" "$out/xvfb.log"   # -sgf appends
 
 tmp=$(mktemp -d /tmp/xboard-match.XXXXXX)
 mkdir "$tmp/home" "$tmp/engine"
-# XBoard splits the engine command at spaces, so hand it a space-free path.
-ln -s "$engine" "$tmp/engine/quorlix"
+engine_cmd=$engine
+if [[ $engine == *[[:space:]]* ]]; then
+    # XBoard splits the engine command at spaces.
+    ln -s "$engine" "$tmp/engine/quorlix"
+    engine_cmd=$tmp/engine/quorlix
+fi
 
 xvfb_pid=
 xboard_pid=
@@ -138,8 +142,8 @@ say "Xvfb on display $display (pid $xvfb_pid)"
 #  - testClaims/checkMates make XBoard verify the engines' result claims.
 #  - No exit popup and no sound, so XBoard quits by itself after the game.
 xboard_args=(
-    -fcp "$tmp/engine/quorlix" -fd "$tmp/engine" -fn "Quorlix 1"
-    -scp "$tmp/engine/quorlix" -sd "$tmp/engine" -sn "Quorlix 2"
+    -fcp "$engine_cmd" -fd "$tmp/engine" -fn "Quorlix 1"
+    -scp "$engine_cmd" -sd "$tmp/engine" -sn "Quorlix 2"
     -matchGames 1
     -timeControl 60 -timeIncrement 0 -autoCallFlag false
     -ponderNextMove false -usePolyglotBook false
@@ -211,6 +215,13 @@ if grep -n -i -E 'exited unexpectedly|terminated|crash|died|core dumped|segmenta
         "$debug" "$out/xboard.log" >"$tmp/dead"; then
     head -5 "$tmp/dead" >&2
     fail "an engine died during the game (see $debug)"
+fi
+# The engine rejecting a move or a command it is meant to understand means
+# XBoard and the engine do not speak the same dialect.
+if grep -n -E '<(first|second) *: Error \(unknown command\): ([a-h][1-8][a-h][1-8][qrbn]?|new|white|black|force|go|time -?[0-9]+|otim -?[0-9]+) *$' \
+        "$debug" >"$tmp/misunderstood"; then
+    head -5 "$tmp/misunderstood" >&2
+    fail "engine did not understand what XBoard sent (see $debug)"
 fi
 # A result claim XBoard found to be wrong: the engine's game-end detection erred.
 if grep -n 'False .* claim' "$debug" >"$tmp/claims"; then

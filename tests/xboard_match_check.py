@@ -298,8 +298,9 @@ def main(argv):
                 problems.append("ply %d: engines announced %s, PGN has %s"
                                 % (i + 1, a, b))
                 break
-        problems.append("engines announced %d moves, PGN has %d"
-                        % (len(announced_moves), len(coords)))
+        if len(announced_moves) != len(coords):
+            problems.append("engines announced %d moves, PGN has %d"
+                            % (len(announced_moves), len(coords)))
     # The two engines must take turns: a side moving twice means XBoard
     # mixed up who was to move.
     for i in range(1, len(announced)):
@@ -310,7 +311,7 @@ def main(argv):
 
     termination = re.findall(r"\{([^}]*)\}\s*(?:1-0|0-1|1/2-1/2|\*)\s*$",
                              open(pgn_path, encoding="utf-8", errors="replace").read())
-    print("moves (plies): %d" % len(coords))
+    print("moves: %d (%d plies)" % ((len(coords) + 1) // 2, len(coords)))
     print("result: %s%s" % (result, " {%s}" % termination[-1] if termination else ""))
     if late:
         print("ignored after game end: %s" % " ".join(mv for _, mv in late))
