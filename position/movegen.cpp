@@ -346,9 +346,8 @@ void push_captures_in_step_order(int from, int type, Bitboard captures, Bitboard
     int t;
     if (type & SLIDER) {
       int d = direction_of_step[*s + 17];
-      Bitboard blockers = ray[d][index] & occupied;
-      if (!blockers) continue;
-      t = square88(nearest(d, blockers));
+      if (!(ray[d][index] & captures)) continue;
+      t = square88(nearest(d, ray[d][index] & occupied));
     } else {
       t = from + *s;
       if (!on_board(t)) continue;
@@ -361,14 +360,6 @@ struct Targets {
   Bitboard occupied;
   Bitboard capturable;  // enemy pieces other than the king
 };
-
-inline int count_reach(int from, int type, Bitboard reach, const Targets& targets,
-                       int& contacts) {
-  contacts += popcount(reach & targets.occupied);
-  Bitboard captures = reach & targets.capturable;
-  if (captures) push_captures_in_step_order(from, type, captures, targets.occupied);
-  return popcount(reach & ~targets.occupied) + popcount(captures);
-}
 
 // Pawns that push nothing in the capture mode (not pinned, not about to
 // promote, not beside a pawn that can be taken en passant) are counted

@@ -84,7 +84,7 @@ mkdir -p "$out"
 out=$(cd "$out" && pwd)
 pgn=$out/game.pgn
 debug=$out/xboard.debug
-rm -f "$pgn" "$debug" "$out/xboard.log" "$out/xvfb.log"   # -sgf appends
+rm -f "$pgn" "$debug" "$out"/{xboard.log,xvfb.log,summary.txt}   # -sgf appends
 
 tmp=$(mktemp -d /tmp/xboard-match.XXXXXX)
 mkdir "$tmp/home" "$tmp/engine"
@@ -229,14 +229,15 @@ if grep -n 'False .* claim' "$debug" >"$tmp/claims"; then
     fail "engine made a false result claim (see $debug)"
 fi
 
-python3 "$here/xboard_match_check.py" "$pgn" "$debug" >"$tmp/summary" || {
-    cat "$tmp/summary" >&2
+summary=$out/summary.txt
+python3 "$here/xboard_match_check.py" "$pgn" "$debug" >"$summary" || {
+    cat "$summary" >&2
     fail "the saved game does not match what the engines played"
 }
 [[ $rc == 0 ]] || fail "XBoard exited with status $rc (see $out/xboard.log)"
 
 say "game finished in ${elapsed}s"
-sed 's/^/  /' "$tmp/summary"
+sed 's/^/  /' "$summary"
 say "PGN:        $pgn"
 say "debug log:  $debug"
 say "PASS"
