@@ -1,10 +1,10 @@
 #!/bin/bash
 # Builds Quorlix and runs every test: unit and session tests, the sanitizer
-# build, the fuzz targets for a bounded time, a self-play soak, and a real
-# XBoard game. Installs what a fresh Debian machine lacks.
+# build, the fuzz targets for a bounded time, a comparison with the
+# reference model, a self-play soak, and a real XBoard game. Installs what a
+# fresh Debian machine lacks. FUZZ_SECONDS sets each fuzz target's time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
 
 need=()
 command -v cmake >/dev/null || need+=(cmake)
@@ -12,11 +12,35 @@ command -v ninja >/dev/null || need+=(ninja-build)
 command -v g++ >/dev/null || need+=(g++)
 [ -e /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 command -v python3 >/dev/null || need+=(python3)
+command -v valgrind >/dev/null || need+=(valgrind)
 if [ ${#need[@]} -gt 0 ]; then
-  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}"
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}"
 fi
 
 echo "== release build and tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build
 ctest --test-dir build --output-on-failure -j2
+
+echo "== AddressSanitizer and UndefinedBehaviorSanitizer build and tests"
+cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORLIX_SANITIZE=ON >/dev/null
+cmake --build build-sanitize
+ctest --test-dir build-sanitize --output-on-failure -j2
+
+echo "== memcheck over a console game and an xboard game"
+tests/memcheck.sh build
+
+echo "== comparison with the reference model"
+python3 tests/reference/compare.py build/quorlix-tool --positions 40 --depth 3 --seed "$RANDOM"
+
+echo "== fuzz targets"
+tests/fuzz/run.sh "${FUZZ_SECONDS:-45}"
+
+echo "== self-play soak"
+python3 tests/soak.py build/quorlix --games 2 --seed "$RANDOM"
+
+echo "== one game in XBoard"
+bash tests/xboard_match.sh build/quorlix build/xboard-match
+
+echo "== all passed"
