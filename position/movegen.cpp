@@ -182,6 +182,17 @@ void find_pins(int side, int king_index, Bitboard occupied, Pins& pins) {
   }
 }
 
+// What every generation starts from: the occupancy, the king and its pins.
+struct Start {
+  Bitboard occupied;
+  int king_square;
+  Pins pins;
+  explicit Start(int side)
+      : occupied(occupied_by[WHITE] | occupied_by[BLACK]), king_square(board[king_slot(side)]) {
+    find_pins(side, index64(king_square), occupied, pins);
+  }
+};
+
 // push_move for a target whose occupant is already known.
 inline void push_known(int from, int to, int occupant, int promotion = 0) {
   Move m = Move(from) | Move(to) << 8 | Move(promotion) << 16 | Move(occupant) << 24;
@@ -208,30 +219,40 @@ inline void meet(int from, int to, int side, bool legal, int& count, int& contac
   }
 }
 
-int fast_pawn(int from, int side, int pin, int all_moves, int& contacts) {
+// A pinned piece may move only along the line through it and its king.
+inline Bitboard pin_line(int from, int pin) {
+  int index = index64(from);
+  return ray[direction_of_step[pin + 17]][index] | ray[direction_of_step[17 - pin]][index];
+}
+
+// A pawn's moves; `allowed` holds the to-squares where its moves are legal
+// (everywhere, its pin line, or the squares that answer a check).
+int pawn_moves(int from, int side, Bitboard allowed, int all_moves, int& contacts) {
   int count = 0;
   int fwd = side == WHITE ? 16 : -16;
   int ahead = from + fwd;
   bool last_rank = ((ahead & 0xF0) == 0x70 || (ahead & 0xF0) == 0);
-  if (board[ahead] == NO_PIECE && (pin == 0 || pin == 16 || pin == -16)) {
+  if (board[ahead] == NO_PIECE) {
     int start_rank = side == WHITE ? 0x10 : 0x60;
-    if ((from & 0xF0) == start_rank && board[ahead + fwd] == NO_PIECE) {
+    if ((from & 0xF0) == start_rank && board[ahead + fwd] == NO_PIECE &&
+        (allowed & bit(ahead + fwd))) {
       count++;
       if (all_moves) push_known(from, ahead + fwd, 0);
     }
-    count++;
-    if (last_rank)
-      push_promotions(from, ahead, 0);
-    else if (all_moves)
-      push_known(from, ahead, 0);
+    if (allowed & bit(ahead)) {
+      count++;
+      if (last_rank)
+        push_promotions(from, ahead, 0);
+      else if (all_moves)
+        push_known(from, ahead, 0);
+    }
   }
   for (int t : {ahead + 1, ahead - 1}) {
     if (!on_board(t)) continue;
     int occupant = board[t];
     if (occupant == NO_PIECE) continue;
     contacts++;
-    if (slot_side(occupant) == side || is_king_slot(occupant)) continue;
-    if (pin != 0 && t - from != pin && from - t != pin) continue;
+    if (slot_side(occupant) == side || is_king_slot(occupant) || !(allowed & bit(t))) continue;
     count++;
     if (last_rank)
       push_promotions(from, t, occupant);
@@ -241,15 +262,16 @@ int fast_pawn(int from, int side, int pin, int all_moves, int& contacts) {
   if (ep_slot != 0) {
     int e = board[ep_slot];
     if ((e == from + 1 || e == from - 1) && slot_side(ep_slot) != side &&
-        board[e + fwd] == NO_PIECE) {
-      Move m = make_move_word(from, e + fwd);
-      if (move_is_legal(m)) {
-        count++;
-        push_known(from, e + fwd, 0);
-      }
+        board[e + fwd] == NO_PIECE && move_is_legal(make_move_word(from, e + fwd))) {
+      count++;
+      push_known(from, e + fwd, 0);
     }
   }
   return count;
+}
+
+inline int fast_pawn(int from, int side, int pin, int all_moves, int& contacts) {
+  return pawn_moves(from, side, pin ? pin_line(from, pin) : ~Bitboard(0), all_moves, contacts);
 }
 
 int fast_knight(int from, int side, int pin, int all_moves, int& contacts) {
@@ -418,12 +440,11 @@ int count_king(int from, int side, const Targets& targets, int& contacts) {
 // order of increasing slot numbers.
 int generate_capture_mode(int side) {
   int contacts = 0;
-  Bitboard occupied = occupied_by[WHITE] | occupied_by[BLACK];
+  const Start start(side);
+  const Bitboard occupied = start.occupied;
+  const Pins& pins = start.pins;
   Targets targets{occupied, occupied_by[1 - side] & ~pieces_of[1 - side][KING]};
-  int king_square = board[king_slot(side)];
-  Pins pins;
-  find_pins(side, index64(king_square), occupied, pins);
-  int count = count_king(king_square, side, targets, contacts);
+  int count = count_king(start.king_square, side, targets, contacts);
   Bitboard bulk;
   count += count_plain_pawns(side, pins.squares, targets, bulk, contacts);
 
@@ -498,49 +519,6 @@ Bitboard check_answers(int side, int king_index, Bitboard occupied) {
   return checkers;  // a knight or a pawn: only taking it helps
 }
 
-int evasion_pawn(int from, int side, Bitboard answers, int all_moves, int& contacts) {
-  int count = 0;
-  int fwd = side == WHITE ? 16 : -16;
-  int ahead = from + fwd;
-  bool last_rank = ((ahead & 0xF0) == 0x70 || (ahead & 0xF0) == 0);
-  if (board[ahead] == NO_PIECE) {
-    int start_rank = side == WHITE ? 0x10 : 0x60;
-    if ((from & 0xF0) == start_rank && board[ahead + fwd] == NO_PIECE &&
-        (answers & bit(ahead + fwd))) {
-      count++;
-      if (all_moves) push_known(from, ahead + fwd, 0);
-    }
-    if (answers & bit(ahead)) {
-      count++;
-      if (last_rank)
-        push_promotions(from, ahead, 0);
-      else if (all_moves)
-        push_known(from, ahead, 0);
-    }
-  }
-  for (int t : {ahead + 1, ahead - 1}) {
-    if (!on_board(t)) continue;
-    int occupant = board[t];
-    if (occupant == NO_PIECE) continue;
-    contacts++;
-    if (slot_side(occupant) == side || is_king_slot(occupant) || !(answers & bit(t))) continue;
-    count++;
-    if (last_rank)
-      push_promotions(from, t, occupant);
-    else if (all_moves)
-      push_known(from, t, occupant);
-  }
-  if (ep_slot != 0) {
-    int e = board[ep_slot];
-    if ((e == from + 1 || e == from - 1) && slot_side(ep_slot) != side &&
-        board[e + fwd] == NO_PIECE && move_is_legal(make_move_word(from, e + fwd))) {
-      count++;
-      push_known(from, e + fwd, 0);
-    }
-  }
-  return count;
-}
-
 int evasion_piece(int from, int type, int side, Bitboard answers, int all_moves,
                   Bitboard occupied, int& contacts) {
   int index = index64(from);
@@ -573,22 +551,18 @@ int evasion_piece(int from, int type, int side, Bitboard answers, int all_moves,
 int generate_evasions(int mode, int side) {
   int all_moves = mode & 1;
   int count = 0, contacts = 0;
-  Bitboard occupied = occupied_by[WHITE] | occupied_by[BLACK];
-  int king = king_slot(side);
-  int king_square = board[king];
-  Pins pins;
-  find_pins(side, index64(king_square), occupied, pins);
-  Bitboard answers = check_answers(side, index64(king_square), occupied);
-  count += fast_king(king_square, side, all_moves, occupied, contacts);
-  for (int i = 1, slot = next_slot(king); i < 16; i++, slot = next_slot(slot)) {
+  const Start start(side);
+  Bitboard answers = check_answers(side, index64(start.king_square), start.occupied);
+  count += fast_king(start.king_square, side, all_moves, start.occupied, contacts);
+  for (int i = 1, slot = next_slot(king_slot(side)); i < 16; i++, slot = next_slot(slot)) {
     int from = board[slot];
     if (from & 0x80) continue;
     int type = board[slot + TYPE_OFFSET];
-    Bitboard piece_answers = (pins.squares & bit(from)) ? 0 : answers;
+    Bitboard piece_answers = (start.pins.squares & bit(from)) ? 0 : answers;
     if (type == PAWN)
-      count += evasion_pawn(from, side, piece_answers, all_moves, contacts);
+      count += pawn_moves(from, side, piece_answers, all_moves, contacts);
     else
-      count += evasion_piece(from, type, side, piece_answers, all_moves, occupied, contacts);
+      count += evasion_piece(from, type, side, piece_answers, all_moves, start.occupied, contacts);
   }
   return count + contacts;
 }
@@ -599,13 +573,11 @@ int generate_moves(int mode, int side) {
   if (in_check) return generate_evasions(mode, side);
   if (!(mode & 1)) return generate_capture_mode(side);
   int count = 0, contacts = 0;
-  Bitboard occupied = occupied_by[WHITE] | occupied_by[BLACK];
-  int king = king_slot(side);
-  int king_square = board[king];
-  Pins pins;
-  find_pins(side, index64(king_square), occupied, pins);
-  count += fast_king(king_square, side, ALL_MOVES, occupied, contacts);
-  for (int i = 1, slot = next_slot(king); i < 16; i++, slot = next_slot(slot)) {
+  const Start start(side);
+  const Bitboard occupied = start.occupied;
+  const Pins& pins = start.pins;
+  count += fast_king(start.king_square, side, ALL_MOVES, occupied, contacts);
+  for (int i = 1, slot = next_slot(king_slot(side)); i < 16; i++, slot = next_slot(slot)) {
     int from = board[slot];
     if (from & 0x80) continue;
     int type = board[slot + TYPE_OFFSET];

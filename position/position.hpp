@@ -148,6 +148,10 @@ void unmake_move(Move move, int previous_ep);
 // A game move: shifts killers one ply toward the root, then makes it.
 int play_move(Move move);
 
+// Leaves of the legal-move tree of the given depth, making every move as the
+// searches do; -1 as soon as a list does not fit the move stack.
+long long perft(int depth);
+
 // ---- Setting up from FEN (the companion tool and tests) ------------------------
 
 // Sets the position from a FEN string (the last two fields may be missing).

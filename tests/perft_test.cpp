@@ -2,26 +2,6 @@
 
 namespace {
 
-long long perft(int depth) {
-  if (depth == 0) return 1;
-  Move* start = move_top;
-  generate_moves(ALL_MOVES, side_to_move);
-  long long leaves = 0;
-  if (depth == 1) {
-    leaves = move_top - start;
-  } else {
-    for (Move* p = start; p < move_top; p++) {
-      int saved = castle_rights, previous_ep;
-      make_move(*p, previous_ep);
-      leaves += perft(depth - 1);
-      castle_rights = saved;
-      unmake_move(*p, previous_ep);
-    }
-  }
-  move_top = start;
-  return leaves;
-}
-
 struct PerftCase {
   const char* fen;
   std::vector<long long> counts;  // depth 1, 2, ...
@@ -47,4 +27,11 @@ TEST(Perft, KnownCountsOfLegalChess) {
       EXPECT_EQ(perft(int(d) + 1), c.counts[d]) << c.fen << " depth " << d + 1;
     }
   }
+}
+
+TEST(Perft, TreeTooBigForTheMoveStackIsAnErrorNotACount) {
+  set_fen("7k/6pp/8/8/8/8/QQQQQQQ1/K7 w - - 0 1");
+  EXPECT_EQ(perft(2), 219);
+  EXPECT_EQ(perft(9), -1);
+  EXPECT_EQ(move_top, move_stack);
 }

@@ -33,6 +33,7 @@ line, with no guessing whether a result line may still follow a move.
 import argparse
 import os
 import queue
+import random
 import re
 import subprocess
 import sys
@@ -256,7 +257,7 @@ class Game:
     def _key(self):
         # En passant only matters to repetition when a capture is possible.
         ep = any(ref.board[ref.board[m & 0xFF] + ref.TYPE_OFFSET] == ref.PAWN
-                 and (((m >> 8) - m) & 1) and (m >> 24) == 0
+                 and (((m >> 8) & 0xFF) - (m & 0xFF)) & 1 and (m >> 24) == 0
                  for m in legal_moves().values())
         squares = "".join(piece_at(16 * r + f) or "." for r in range(8) for f in range(8))
         return squares, ref.side_to_move, ref.castle_rights, ep and ref.ep_slot
@@ -280,8 +281,8 @@ class Game:
         pieces = [ref.board[s + ref.TYPE_OFFSET] for side in ref.MATERIAL_SLOTS
                   for s in side if ref.board[s] < 0x80]
         if all(p in (ref.KNIGHT, ref.BISHOP) for p in pieces):
-            colours = {((ref.board[s] >> 4) + ref.board[s]) & 1 for side in ref.MATERIAL_SLOTS
-                       for s in side if ref.board[s] < 0x80}
+            colours = {((ref.board[s] >> 4) + (ref.board[s] & 7)) & 1
+                       for side in ref.MATERIAL_SLOTS for s in side if ref.board[s] < 0x80}
             if len(pieces) <= 1 or (ref.KNIGHT not in pieces and len(colours) == 1):
                 return "insufficient material"
         if max(self.seen.values()) >= 3:
@@ -348,6 +349,9 @@ def read_turn(engine, lines):
                     engine, lines)
     if move is None and result is None:
         raise Fault("%s neither moved nor ended the game" % engine.name, engine, lines)
+    if move is not None and move not in legal_moves():
+        raise Fault("%s played %s, illegal in the reference model at %s"
+                    % (engine.name, move, fen()), engine, lines)
     if move is not None and last_pv[:1] != [move]:
         raise Fault("%s played %s but its last principal variation is %s"
                     % (engine.name, move, " ".join(last_pv) or "empty"), engine, lines)
@@ -361,9 +365,8 @@ def read_turn(engine, lines):
     return move, result
 
 
-def play_game(a, b, opening, first, args):
+def play_game(game, a, b, opening, first, args):
     """Returns how the game ended; raises Fault on anything wrong."""
-    game = Game()
     for text in opening:
         game.play(text)
     for engine in (a, b):
@@ -388,7 +391,7 @@ def play_game(a, b, opening, first, args):
             if result != owed:
                 raise Fault("%s announced %r, the model says %s at %s"
                             % (mover.name, result, owed or "play on", fen()), mover, lines)
-            return game, colour, "%s, announced by %s" % (result, mover.name), slowest
+            return colour, "%s, announced by %s" % (result, mover.name), slowest
         game.play(move, mover)
         owed = ending_in_model()
         if result != owed:
@@ -402,16 +405,16 @@ def play_game(a, b, opening, first, args):
             if reply is not None or reply_result != result:
                 raise Fault("after %s ended the game with %r, %s answered otherwise"
                             % (mover.name, result, other.name), other, lines)
-            return game, colour, "%s, announced by both" % result, slowest
+            return colour, "%s, announced by both" % result, slowest
         draw = game.draw(args.max_plies)
         if draw:
-            return game, colour, "1/2-1/2 adjudicated by the soak: %s" % draw, slowest
+            return colour, "1/2-1/2 adjudicated by the soak: %s" % draw, slowest
         mover, other = other, mover
 
 
-def reproducer(engine):
+def reproducer(engine, path):
     commands = ["xboard"] + engine.log
-    return "printf '%s\\n' | quorlix" % "\\n".join(commands)
+    return "printf '%s\\n' | %s" % ("\\n".join(commands), path)
 
 
 def main(argv):
@@ -429,19 +432,20 @@ def main(argv):
           % (path, args.games, seed, args.max_plies), flush=True)
 
     passed = failed = 0
+    last_passed = False
     engines = []
     try:
         for index in range(args.games):
-            import random
             rng = random.Random("%d:%d" % (seed, index))
             opening = random_opening(rng)
             started = time.monotonic()
-            game = None
+            game = Game()
+            last_passed = False
             try:
                 if not engines:
                     engines = start_pair(path, args.timeout_per_move)
-                game, colour, how, slowest = play_game(engines[0], engines[1], opening,
-                                                       index % 2, args)
+                colour, how, slowest = play_game(game, engines[0], engines[1], opening,
+                                                 index % 2, args)
                 for engine in engines:
                     if engine.stderr:
                         raise Fault("%s wrote to stderr: %r" % (engine.name, engine.stderr),
@@ -449,14 +453,13 @@ def main(argv):
             except Fault as fault:
                 failed += 1
                 print("game %d: FAIL, opening %s: %s" % (index + 1, " ".join(opening), fault))
-                if game is None:
-                    game = Game()
-                print("  moves: %s" % " ".join(getattr(fault, "moves", None) or []))
+                print("  moves: %s" % " ".join(game.moves))
+                print("  position: %s" % fen())
                 if fault.engine is not None:
                     print("  %s's output:" % fault.engine.name)
                     for line in fault.lines:
                         print("    " + line)
-                    print("  reproduce: " + reproducer(fault.engine))
+                    print("  reproduce: " + reproducer(fault.engine, path))
                 sys.stdout.flush()
                 # A faulty pair may be mid-search or dead; start afresh.
                 for engine in engines:
@@ -464,19 +467,22 @@ def main(argv):
                 engines = []
                 continue
             passed += 1
+            last_passed = True
             white = [name for name, c in colour.items() if c == "w"][0]
             print("game %d: %s White, opening %s, %d plies, %s; %.1fs, slowest move %.2fs"
                   % (index + 1, white, " ".join(opening), len(game.moves), how,
                      time.monotonic() - started, slowest), flush=True)
+        shutdown_ok = True
         for engine in engines:
             problem = engine.close()
             if problem:
                 print("shutdown: FAIL: " + problem)
-                if passed and failed == 0:
-                    # Charged to the last game these processes played.
-                    passed -= 1
-                    failed += 1
+                shutdown_ok = False
         engines = []
+        if not shutdown_ok and last_passed:
+            # Charged to the last game, which these processes played.
+            passed -= 1
+            failed += 1
     finally:
         for engine in engines:
             engine.kill()

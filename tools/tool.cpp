@@ -41,31 +41,6 @@ void setup_from_args(int argc, char** argv, int first) {
   if (!setup_fen(fen.c_str(), &error)) fail((std::string("bad FEN: ") + error).c_str());
 }
 
-bool overflowed;
-
-// Leaves of the legal-move tree, making every move as the searches do.
-long long perft(int depth) {
-  if (depth == 0) return 1;
-  Move* start = move_top;
-  unsigned drops = dropped_moves;
-  generate_moves(ALL_MOVES, side_to_move);
-  if (dropped_moves != drops) overflowed = true;
-  long long leaves = 0;
-  if (depth == 1) {
-    leaves = move_top - start;
-  } else {
-    for (Move* p = start; p < move_top; p++) {
-      int saved_rights = castle_rights, previous_ep;
-      make_move(*p, previous_ep);
-      leaves += perft(depth - 1);
-      castle_rights = saved_rights;
-      unmake_move(*p, previous_ep);
-    }
-  }
-  move_top = start;
-  return leaves;
-}
-
 int run_perft(int argc, char** argv, bool divide) {
   if (argc < 3) fail(divide ? "usage: quorlix-tool divide DEPTH [FEN]" : "usage: quorlix-tool perft DEPTH [FEN]");
   int depth = read_depth(argv[2], 20);
@@ -75,22 +50,23 @@ int run_perft(int argc, char** argv, bool divide) {
     move_top = move_stack;
     generate_moves(ALL_MOVES, side_to_move);
     Move* end = move_top;
-    int check = in_check;
     for (Move* p = move_stack; p < end; p++) {
       int saved_rights = castle_rights, previous_ep;
-      in_check = uint8_t(check);
       make_move(*p, previous_ep);
       long long leaves = perft(depth - 1);
       castle_rights = saved_rights;
       unmake_move(*p, previous_ep);
-      if (overflowed) break;
+      if (leaves < 0) {
+        total = -1;
+        break;
+      }
       printf("%s: %lld\n", format_move(*p), leaves);
       total += leaves;
     }
   } else {
     total = perft(depth);
   }
-  if (overflowed) fail("the tree's move lists do not fit the move stack");
+  if (total < 0) fail("the tree's move lists do not fit the move stack");
   printf("%lld\n", total);
   return 0;
 }

@@ -1,0 +1,220 @@
+// Checks shared by the fuzz targets. A broken invariant aborts with a line on
+// stderr, so libFuzzer saves the input that broke it.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+
+#include "frontend/frontend.hpp"
+#include "position/bitboards.hpp"
+#include "search/search.hpp"
+
+[[noreturn]] inline void fuzz_fail(const char* what, int line) {
+  fprintf(stderr, "fuzz check failed at line %d: %s\n", line, what);
+  fflush(stderr);
+  abort();
+}
+#define FUZZ_CHECK(condition) \
+  do {                        \
+    if (!(condition)) fuzz_fail(#condition, __LINE__); \
+  } while (0)
+
+// The globals no setup routine resets. A fresh process has them at zero;
+// each input starts from that too, or results would depend on input order.
+inline void reset_search_state() {
+  material[0] = material[1] = 0;
+  mobility[0] = mobility[1] = 0;
+  node_count = 0;
+  dropped_moves = 0;
+  pv_line = PvLine{};
+  follow_pv = 0;
+}
+
+// Slots 8..15, 24..31, 72..79 and 88..95.
+inline bool is_slot(int slot) { return (slot & 0xA8) == 0x08; }
+
+// Everything make_move and unmake_move must hand back unchanged.
+struct PositionSnapshot {
+  uint8_t bytes[128];
+  Bitboard pieces[2][8];
+  Bitboard occupied[2];
+  int totals[2];
+  int side, rights, ep;
+  Move* top;
+
+  static PositionSnapshot take() {
+    PositionSnapshot s;
+    std::memcpy(s.bytes, board, sizeof board);
+    std::memcpy(s.pieces, pieces_of, sizeof pieces_of);
+    std::memcpy(s.occupied, occupied_by, sizeof occupied_by);
+    s.totals[0] = piece_material[0];
+    s.totals[1] = piece_material[1];
+    s.side = side_to_move;
+    s.rights = castle_rights;
+    s.ep = ep_slot;
+    s.top = move_top;
+    return s;
+  }
+  void expect_same() const {
+    FUZZ_CHECK(std::memcmp(bytes, board, sizeof board) == 0);
+    FUZZ_CHECK(std::memcmp(pieces, pieces_of, sizeof pieces_of) == 0);
+    FUZZ_CHECK(std::memcmp(occupied, occupied_by, sizeof occupied_by) == 0);
+    FUZZ_CHECK(totals[0] == piece_material[0] && totals[1] == piece_material[1]);
+    FUZZ_CHECK(side == side_to_move);
+    FUZZ_CHECK(rights == castle_rights);
+    FUZZ_CHECK(ep == ep_slot);
+    FUZZ_CHECK(top == move_top);
+  }
+};
+
+// The board and piece list describe each other, each side has its one king
+// in its slot, and the bitboards and material totals mirror the board.
+inline void check_structure() {
+  Bitboard pieces[2][8] = {};
+  int totals[2] = {0, 0};
+  int kings = 0;
+  for (int square = 0; square < 128; square++) {
+    if (!on_board(square)) continue;
+    int slot = board[square];
+    if (slot == NO_PIECE) continue;
+    FUZZ_CHECK(is_slot(slot));
+    FUZZ_CHECK(board[slot] == square);
+    int type = board[slot + TYPE_OFFSET];
+    FUZZ_CHECK(type == PAWN || type == KNIGHT || type == KING || type == BISHOP ||
+               type == ROOK || type == QUEEN);
+    if (type == KING) {
+      kings++;
+      FUZZ_CHECK(slot == WHITE_KING_SLOT || slot == BLACK_KING_SLOT);
+    } else {
+      totals[slot_side(slot)] += piece_value[type];
+    }
+    if (type == PAWN) FUZZ_CHECK(rank_of(square) != 0 && rank_of(square) != 7);
+    pieces[slot_side(slot)][type] |= bit(square);
+  }
+  for (int slot = 0; slot < 128; slot++) {
+    if (!is_slot(slot)) continue;
+    int square = board[slot];
+    FUZZ_CHECK(square == OFF_BOARD || on_board(square));
+    if (square != OFF_BOARD) FUZZ_CHECK(board[square] == slot);
+  }
+  FUZZ_CHECK(kings == 2);
+  for (int side : {WHITE, BLACK}) {
+    int king = board[king_slot(side)];
+    FUZZ_CHECK(on_board(king) && board[king_slot(side) + TYPE_OFFSET] == KING);
+    Bitboard all = 0;
+    for (int type = 0; type < 8; type++) {
+      FUZZ_CHECK(pieces_of[side][type] == pieces[side][type]);
+      all |= pieces[side][type];
+    }
+    FUZZ_CHECK(occupied_by[side] == all);
+    FUZZ_CHECK(piece_material[side] == totals[side]);
+  }
+  FUZZ_CHECK(side_to_move == WHITE || side_to_move == BLACK);
+}
+
+// The structure, plus what holds in any position reached by legal moves:
+// castling rights and en passant match the board, the side that just moved
+// is not in check, and in_check is right. `thorough` adds a comparison of
+// the two attack tests on every square, which costs more than the rest.
+inline void check_position(bool thorough) {
+  check_structure();
+  FUZZ_CHECK(castle_rights >= 0 && castle_rights <= ALL_CASTLING);
+  // A right lives only while its king and rook stand at home.
+  struct Home { int right, king, rook, king_slot; };
+  static const Home homes[] = {{WHITE_QUEEN_SIDE, E1, A1, WHITE_KING_SLOT},
+                               {WHITE_KING_SIDE, E1, H1, WHITE_KING_SLOT},
+                               {BLACK_QUEEN_SIDE, E8, A8, BLACK_KING_SLOT},
+                               {BLACK_KING_SIDE, E8, H8, BLACK_KING_SLOT}};
+  for (const Home& h : homes) {
+    if (!(castle_rights & h.right)) continue;
+    FUZZ_CHECK(board[h.king] == h.king_slot);
+    int rook = board[h.rook];
+    FUZZ_CHECK(rook != NO_PIECE && slot_side(rook) == slot_side(h.king_slot) &&
+               board[rook + TYPE_OFFSET] == ROOK);
+  }
+  if (ep_slot != 0) {
+    FUZZ_CHECK(is_slot(ep_slot) && on_board(board[ep_slot]));
+    FUZZ_CHECK(board[ep_slot + TYPE_OFFSET] == PAWN && slot_side(ep_slot) != side_to_move);
+    FUZZ_CHECK(rank_of(board[ep_slot]) == (side_to_move == WHITE ? 4 : 3));
+  }
+
+  // The side that just moved never stands in check; in_check tells whether
+  // the side to move does, by both attack tests.
+  FUZZ_CHECK(!king_attacked(side_to_move));
+  int checked = king_attacked(1 - side_to_move);
+  FUZZ_CHECK(in_check == checked);
+  FUZZ_CHECK(square_attacked(255, 1 - side_to_move, board[king_slot(side_to_move)]) == checked);
+
+  if (thorough) {
+    Bitboard occupied = occupied_by[WHITE] | occupied_by[BLACK];
+    for (int index = 0; index < 64; index++)
+      for (int side : {WHITE, BLACK})
+        FUZZ_CHECK(square_attacked(255, side, square88(index)) ==
+                   int(attacked_by(side, index, occupied)));
+  }
+}
+
+// A generated list and the figure returned with it.
+struct Generated {
+  int count = 0;
+  int length = 0;
+  Move moves[MOVE_STACK_SIZE];
+};
+
+inline void generate_into(int (*generate)(int, int), int mode, Generated& g) {
+  Move* start = move_top;
+  unsigned drops = dropped_moves;
+  g.count = generate(mode, side_to_move);
+  FUZZ_CHECK(dropped_moves == drops);
+  g.length = int(move_top - start);
+  std::memcpy(g.moves, start, sizeof(Move) * g.length);
+  move_top = start;
+}
+
+// The fast generator agrees with the plain definition in both modes, leaves
+// the board alone, and every move it lists is well formed.
+inline void check_generation() {
+  static Generated fast[2], plain;
+  PositionSnapshot before = PositionSnapshot::take();
+  const int modes[2] = {ALL_MOVES, CAPTURES};
+  for (int i = 0; i < 2; i++) {
+    generate_into(generate_moves, modes[i], fast[i]);
+    before.expect_same();
+    generate_into(generate_moves_by_testing, modes[i], plain);
+    before.expect_same();
+    FUZZ_CHECK(fast[i].count == plain.count);
+    FUZZ_CHECK(fast[i].length == plain.length);
+    FUZZ_CHECK(std::memcmp(fast[i].moves, plain.moves, sizeof(Move) * plain.length) == 0);
+  }
+  // The figure counts every legal move whatever the mode lists.
+  FUZZ_CHECK(fast[0].count == fast[1].count);
+
+  for (int i = 0; i < fast[0].length; i++) {
+    Move m = fast[0].moves[i];
+    int from = move_from(m), to = move_to(m);
+    FUZZ_CHECK(on_board(from) && on_board(to) && from != to);
+    int mover = board[from];
+    FUZZ_CHECK(mover != NO_PIECE && slot_side(mover) == side_to_move);
+    int victim = board[to];
+    FUZZ_CHECK(move_captured(m) == victim);
+    if (victim != NO_PIECE) {
+      FUZZ_CHECK(slot_side(victim) != side_to_move);
+      FUZZ_CHECK(board[victim + TYPE_OFFSET] != KING);
+    }
+    int promotion = move_promotion(m);
+    bool promotes = board[mover + TYPE_OFFSET] == PAWN && (rank_of(to) == 0 || rank_of(to) == 7);
+    if (promotes)
+      FUZZ_CHECK(promotion == QUEEN || promotion == ROOK || promotion == BISHOP ||
+                 promotion == KNIGHT);
+    else
+      FUZZ_CHECK(promotion == 0);
+  }
+  // The capture mode lists a subset of the full list.
+  for (int i = 0; i < fast[1].length; i++) {
+    bool found = false;
+    for (int j = 0; j < fast[0].length && !found; j++) found = fast[1].moves[i] == fast[0].moves[j];
+    FUZZ_CHECK(found);
+  }
+}
