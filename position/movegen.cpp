@@ -499,16 +499,17 @@ int generate_capture_mode(int side) {
 // running on past illegal squares; only the test is cheaper. En passant
 // still asks move_is_legal.
 
+Bitboard checkers_of(int side, int king_index, Bitboard occupied) {
+  const Bitboard* enemy = pieces_of[1 - side];
+  return (knight_targets[king_index] & enemy[KNIGHT]) |
+         (pawn_attackers[1 - side][king_index] & enemy[PAWN]) |
+         (orthogonal_reach(king_index, occupied) & (enemy[ROOK] | enemy[QUEEN])) |
+         (diagonal_reach(king_index, occupied) & (enemy[BISHOP] | enemy[QUEEN]));
+}
+
 // The squares that answer the check: the checker and, for a line piece, the
 // squares between it and the king. Empty in double check.
-Bitboard check_answers(int side, int king_index, Bitboard occupied) {
-  const Bitboard* enemy = pieces_of[1 - side];
-  Bitboard orthogonal = enemy[ROOK] | enemy[QUEEN];
-  Bitboard diagonal = enemy[BISHOP] | enemy[QUEEN];
-  Bitboard checkers = (knight_targets[king_index] & enemy[KNIGHT]) |
-                      (pawn_attackers[1 - side][king_index] & enemy[PAWN]) |
-                      (orthogonal_reach(king_index, occupied) & orthogonal) |
-                      (diagonal_reach(king_index, occupied) & diagonal);
+Bitboard check_answers(Bitboard checkers, int king_index) {
   if (checkers & (checkers - 1)) return 0;
   for (int d = 0; d < 8; d++) {
     if (ray[d][king_index] & checkers) {
@@ -552,7 +553,12 @@ int generate_evasions(int mode, int side) {
   int all_moves = mode & 1;
   int count = 0, contacts = 0;
   const Start start(side);
-  Bitboard answers = check_answers(side, index64(start.king_square), start.occupied);
+  int king_index = index64(start.king_square);
+  Bitboard checkers = checkers_of(side, king_index, start.occupied);
+  // A check flag with no checker (it is left set for the winner after a
+  // mate is reported): only the plain definition says what to generate.
+  if (!checkers) return generate_moves_by_testing(mode, side);
+  Bitboard answers = check_answers(checkers, king_index);
   count += fast_king(start.king_square, side, all_moves, start.occupied, contacts);
   for (int i = 1, slot = next_slot(king_slot(side)); i < 16; i++, slot = next_slot(slot)) {
     int from = board[slot];

@@ -118,3 +118,11 @@ TEST(FastPaths, GenerationAgreesAlongRandomGames) {
   }
   move_top = move_stack;
 }
+
+TEST(FastPaths, StaleCheckFlagFollowsThePlainDefinition) {
+  // After a mate is reported the flag stays set for the side that mated.
+  set_fen("rnb1kbnr/pppp1ppp/8/4p3/5PPq/8/PPPPP2P/RNBQKBNR w KQkq - 1 3");
+  side_to_move = BLACK;
+  ASSERT_EQ(in_check, 1);
+  compare_here("stale check flag");
+}
