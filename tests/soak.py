@@ -169,7 +169,19 @@ class Engine:
         self.proc.wait()
 
 
-def start_pair(path, timeout):
+def start_pair(path, timeout, attempts=3):
+    # A binary caught half-relinked can start and die; a real start-up fault
+    # survives the retries.
+    for attempt in range(attempts):
+        try:
+            return try_start_pair(path, timeout)
+        except Fault:
+            if attempt == attempts - 1:
+                raise
+            time.sleep(2)
+
+
+def try_start_pair(path, timeout):
     engines = []
     try:
         for name in ("A", "B"):
@@ -252,6 +264,7 @@ class Game:
         self.moves = []
         self.quiet_plies = 0
         self.seen = {}
+        self.rare = {"castling": 0, "en passant": 0, "promotion": 0}
         self._remember()
 
     def _key(self):
@@ -270,8 +283,16 @@ class Game:
         move = legal_moves().get(text)
         if move is None:
             raise Fault("%s is illegal in the reference model at %s" % (text, fen()), engine)
-        pawn = ref.board[ref.board[move & 0xFF] + ref.TYPE_OFFSET] == ref.PAWN
+        kind = ref.board[ref.board[move & 0xFF] + ref.TYPE_OFFSET]
+        pawn = kind == ref.PAWN
         capture = (move >> 24) != 0
+        sideways = ((move >> 8) & 0xFF) - (move & 0xFF)
+        if kind == ref.KING and abs(sideways) == 2:
+            self.rare["castling"] += 1
+        elif pawn and sideways & 1 and not capture:
+            self.rare["en passant"] += 1
+        elif pawn and (move >> 16) & 0xFF:
+            self.rare["promotion"] += 1
         ref.play_move(move)
         self.moves.append(text)
         self.quiet_plies = 0 if pawn or capture else self.quiet_plies + 1
@@ -355,7 +376,7 @@ def read_turn(engine, lines):
     if move is not None and last_pv[:1] != [move]:
         raise Fault("%s played %s but its last principal variation is %s"
                     % (engine.name, move, " ".join(last_pv) or "empty"), engine, lines)
-    # Fixed depth, one more when in check.
+    # The engine searches a fixed depth, one ply more in check.
     if engine.depth is None and not ref.in_check:
         engine.depth = len(depths)
     elif engine.depth is not None and len(depths) != engine.depth + (1 if ref.in_check else 0):
@@ -469,9 +490,10 @@ def main(argv):
             passed += 1
             last_passed = True
             white = [name for name, c in colour.items() if c == "w"][0]
-            print("game %d: %s White, opening %s, %d plies, %s; %.1fs, slowest move %.2fs"
+            seen = ", ".join("%s %d" % item for item in game.rare.items())
+            print("game %d: %s White, opening %s, %d plies, %s; %.1fs, slowest move %.2fs (%s)"
                   % (index + 1, white, " ".join(opening), len(game.moves), how,
-                     time.monotonic() - started, slowest), flush=True)
+                     time.monotonic() - started, slowest, seen), flush=True)
         shutdown_ok = True
         for engine in engines:
             problem = engine.close()
