@@ -2,6 +2,43 @@
 
 constexpr int QUIESCENCE_FLOOR = -10;
 
+namespace {
+
+// The selection step over a node's list, with two shortcuts that leave the
+// chosen move unchanged:
+// - pick_best over entries without a capture returns the first entry, so
+//   once the node's captures are used up it is not called;
+// - find_pv_or_killer, once a call has ended with follow_pv clear, can only
+//   have looked for the killer, which is then searched or absent; as nothing
+//   sets follow_pv or this ply's killer while the node runs (children store
+//   killers at deeper plies), every later call would return null.
+struct Selector {
+  int captures_left = 0;
+  bool lookups_done = false;
+
+  Selector(const Move* first, const Move* end) {
+    for (const Move* p = first; p < end; p++) captures_left += move_captured(*p) != 0;
+  }
+
+  Move select(Move* p, Move* end, int ply, bool use_lookups) {
+    Move* q = nullptr;
+    if (use_lookups && !(lookups_done && !follow_pv)) {
+      q = find_pv_or_killer(p, end, ply);
+      if (!follow_pv) lookups_done = true;
+    }
+    if (!q) q = captures_left ? pick_best(p, end) : p;
+    if (q != p) {
+      Move t = *p;
+      *p = *q;
+      *q = t;
+    }
+    captures_left -= move_captured(*p) != 0;
+    return *p;
+  }
+};
+
+}  // namespace
+
 int quiesce(int alpha, int beta, int depth) {
   node_count++;
   Move* start = move_top;
@@ -23,14 +60,9 @@ int quiesce(int alpha, int beta, int depth) {
     }
   }
   if (search_moves) {
+    Selector selector(start, move_top);
     for (Move* p = start; p < move_top; p++) {
-      Move* q = pick_best(p, move_top);
-      if (q != p) {
-        Move t = *p;
-        *p = *q;
-        *q = t;
-      }
-      Move move = *p;
+      Move move = selector.select(p, move_top, 0, false);
       int saved_rights = castle_rights;
       int previous_ep;
       make_move(move, previous_ep);
@@ -78,16 +110,9 @@ int search(int alpha, int beta, int depth, int root_depth, int null_state, int p
       best = in_check ? ply - INFINITE_SCORE : 0;
   }
 
+  Selector selector(start, move_top);
   for (Move* p = start; p < move_top; p++) {
-    Move* q = nullptr;
-    if (null_state == 0) q = find_pv_or_killer(p, move_top, ply);
-    if (!q) q = pick_best(p, move_top);
-    if (q != p) {
-      Move t = *p;
-      *p = *q;
-      *q = t;
-    }
-    Move move = *p;
+    Move move = selector.select(p, move_top, ply, null_state == 0);
     int saved_rights = castle_rights;
     int previous_ep;
     int gives_check = make_move(move, previous_ep);
