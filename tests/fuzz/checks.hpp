@@ -177,6 +177,14 @@ inline void generate_into(int (*generate)(int, int), int mode, Generated& g) {
 // the board alone, and every move it lists is well formed.
 inline void check_generation() {
   static Generated fast[2], plain;
+  // The lists below the top are set aside while the comparison runs from the
+  // stack's bottom: a FEN may hold more pieces with more moves than a game
+  // can, and two such lists above each other would not fit.
+  static Move lists_below[MOVE_STACK_SIZE];
+  Move* top = move_top;
+  int below = int(top - move_stack);
+  std::memcpy(lists_below, move_stack, sizeof(Move) * below);
+  move_top = move_stack;
   PositionSnapshot before = PositionSnapshot::take();
   const int modes[2] = {ALL_MOVES, CAPTURES};
   for (int i = 0; i < 2; i++) {
@@ -217,4 +225,6 @@ inline void check_generation() {
     for (int j = 0; j < fast[0].length && !found; j++) found = fast[1].moves[i] == fast[0].moves[j];
     FUZZ_CHECK(found);
   }
+  std::memcpy(move_stack, lists_below, sizeof(Move) * below);
+  move_top = top;
 }

@@ -10,13 +10,16 @@
 namespace {
 
 // Every node is checked; nodes with children also have their generation
-// compared with the plain definition.
-void walk(int depth) {
+// compared with the plain definition. Returns the leaf count, or -1 when a
+// list did not fit the move stack.
+long long walk(int depth) {
   check_position(depth > 0);
-  if (depth == 0) return;
+  if (depth == 0) return 1;
   check_generation();
   Move* start = move_top;
+  unsigned drops = dropped_moves;
   generate_moves(ALL_MOVES, side_to_move);
+  long long leaves = dropped_moves != drops ? -1 : 0;
   Move* end = move_top;
   for (Move* p = start; p < end; p++) {
     PositionSnapshot before = PositionSnapshot::take();
@@ -25,13 +28,15 @@ void walk(int depth) {
     int previous_ep;
     make_move(*p, previous_ep);
     FUZZ_CHECK(previous_ep == before.ep);
-    walk(depth - 1);
+    long long below = walk(depth - 1);
     castle_rights = saved_rights;
     unmake_move(*p, previous_ep);
     in_check = uint8_t(saved_check);
     before.expect_same();
+    leaves = below < 0 || leaves < 0 ? -1 : leaves + below;
   }
   move_top = start;
+  return leaves;
 }
 
 }  // namespace
@@ -49,7 +54,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   FUZZ_CHECK(error == nullptr);
   FUZZ_CHECK(move_top == move_stack);
-  walk(2);
+  long long leaves = walk(2);
   FUZZ_CHECK(move_top == move_stack);
+
+  // The project's own perft walks the same tree.
+  PositionSnapshot before = PositionSnapshot::take();
+  int saved_check = in_check;
+  FUZZ_CHECK(perft(2) == leaves);
+  in_check = uint8_t(saved_check);
+  before.expect_same();
   return 0;
 }

@@ -44,7 +44,7 @@ if [ ${#need[@]} -gt 0 ] || ! fuzzer_links; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq "${need[@]}" clang
-  # Debian ships the sanitizer and libFuzzer runtimes apart from clang.
+  # Debian ships the sanitizer and libFuzzer runtimes in a package of their own.
   major=$(clang++ -dumpversion | cut -d. -f1)
   if apt-cache show "libclang-rt-$major-dev" >/dev/null 2>&1; then
     apt-get install -y -qq "libclang-rt-$major-dev"
@@ -57,7 +57,7 @@ fi
 
 echo "== building the fuzz targets in $build"
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$build" -j 2 -- "${targets[@]}"
+cmake --build "$build" -j 2 --target "${targets[@]}"
 
 failed=()
 mkdir -p "$build/logs"

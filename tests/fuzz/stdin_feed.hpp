@@ -22,8 +22,8 @@ inline void silence_stdout() {
 }
 
 inline void run_with_input(const uint8_t* data, size_t size, int (*loop)()) {
-  // The engine's depth takes seconds a move; a shallow one keeps the loop
-  // logic, which is what these targets are after, fast to explore.
+  // The engine's full depth costs far more a move than fuzzing can spend; the
+  // loops' logic, which is what these targets are after, is the same at any.
   think_depth = QUORLIX_FUZZ_DEPTH;
   think_prints = true;
   reset_search_state();
