@@ -37,6 +37,26 @@ SESSIONS = [
 ]
 
 
+WORDS = [b"switch", b"off", b"on", b"black", b"white", b"new", b"force", b"go", b"time 5",
+         b"otim 7", b"time", b"protover 2", b"quit", b"xboard", b"e2e4", b"e7e5", b"d2d4",
+         b"d7d5", b"g1f3", b"b8c6", b"e1g1", b"e8g8", b"e7e8q", b"a7a8n", b"e2-e4", b"e2xe4",
+         b"E2E4", b"e9e4", b"e2", b"", b" ", b"\t", b"new\r", b"e2e4\x00junk", b"a" * 300,
+         b"x" * 20]
+
+
+def random_session(rng):
+    """Random command words and lines, console and xboard mixed."""
+    parts = []
+    for _ in range(rng.randrange(5, 40)):
+        if rng.random() < 0.4:
+            files, ranks = "abcdefgh", "12345678"
+            word = (rng.choice(files) + rng.choice(ranks) + rng.choice(files) + rng.choice(ranks)).encode()
+        else:
+            word = rng.choice(WORDS)
+        parts.append(word + rng.choice([b"\n", b"\n", b" ", b"\n\n"]))
+    return b"".join(parts)
+
+
 def fen_of_reference():
     rows = []
     for rank in range(7, -1, -1):
@@ -110,6 +130,7 @@ def main():
     parser.add_argument("--positions", type=int, default=150)
     parser.add_argument("--depth", type=int, default=3)
     parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--sessions", type=int, default=20, help="random sessions at depth 2")
     args = parser.parse_args()
     rng = random.Random(args.seed)
     failures = checks = 0
@@ -131,6 +152,12 @@ def main():
         theirs = subprocess.run([sys.executable, ref.__file__, "play", "3"], input=script,
                                 capture_output=True, check=True).stdout.decode("latin-1")
         check("session %r" % script[:40], mine, theirs)
+    for _ in range(args.sessions):
+        script = random_session(rng)
+        mine = tool(args.tool, "play", "2", stdin=script)
+        theirs = subprocess.run([sys.executable, ref.__file__, "play", "2"], input=script,
+                                capture_output=True, check=True).stdout.decode("latin-1")
+        check("random session %r" % script, mine, theirs)
     print("%d passed, %d failed" % (checks - failures, failures))
     return 1 if failures else 0
 
