@@ -134,8 +134,8 @@ int push_pawn_move(Move move, int push_quiet);
 // the mobility figure: legal moves found plus occupied squares run into.
 int generate_moves(int mode, int side);
 // The same list and count by the plain definition: every candidate made on
-// the board and tested with move_is_legal. The tests hold generate_moves
-// to it.
+// the board and tested with move_is_legal. The tests hold generate_moves to
+// it, and generate_moves defers to it when the check flag names no checker.
 int generate_moves_by_testing(int mode, int side);
 
 // ---- Making and unmaking -------------------------------------------------------
