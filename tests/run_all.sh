@@ -18,29 +18,32 @@ if [ ${#need[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}"
 fi
 
-echo "== release build and tests"
+stages=0
+stage() { echo "== $*"; stages=$((stages + 1)); }
+
+stage "release build and tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build
 ctest --test-dir build --output-on-failure -j2
 
-echo "== AddressSanitizer and UndefinedBehaviorSanitizer build and tests"
+stage "AddressSanitizer and UndefinedBehaviorSanitizer build and tests"
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORLIX_SANITIZE=ON >/dev/null
 cmake --build build-sanitize
 ctest --test-dir build-sanitize --output-on-failure -j2
 
-echo "== memcheck over a console game and an xboard game"
+stage "memcheck over a console game and an xboard game"
 tests/memcheck.sh build
 
-echo "== comparison with the reference model"
+stage "comparison with the reference model"
 python3 tests/reference/compare.py build/quorlix-tool --positions 40 --depth 3 --seed "$RANDOM"
 
-echo "== fuzz targets"
+stage "fuzz targets"
 tests/fuzz/run.sh "${FUZZ_SECONDS:-45}"
 
-echo "== self-play soak"
+stage "self-play soak"
 python3 tests/soak.py build/quorlix --games 2 --seed "$RANDOM"
 
-echo "== one game in XBoard"
+stage "one game in XBoard"
 bash tests/xboard_match.sh build/quorlix build/xboard-match
 
-echo "== all passed"
+echo "stages: $stages passed, 0 failed"
