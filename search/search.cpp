@@ -1,6 +1,10 @@
 #include "search/search.hpp"
 
 constexpr int QUIESCENCE_FLOOR = -10;
+// Material the side to move needs (as the last evaluation stored it) before
+// a null move is trusted: with less, zugzwang makes passing look too good.
+constexpr int NULL_MOVE_MATERIAL = 400;
+constexpr int NULL_MOVE_REDUCTION = 3;
 
 namespace {
 
@@ -93,9 +97,11 @@ int search(int alpha, int beta, int depth, int root_depth, int null_state, int p
   int alpha_raised = 0;
   PvLine child_pv;
 
-  if (ply > 0 && depth > 2 && !in_check && !(null_state & 1) && material[side_to_move] >= 400) {
+  if (ply > 0 && depth > 2 && !in_check && !(null_state & 1) &&
+      material[side_to_move] >= NULL_MOVE_MATERIAL) {
     side_to_move = 1 - side_to_move;
-    int score = -search(-beta, 1 - beta, depth - 3, root_depth, null_state + 1, 0, child_pv);
+    int score = -search(-beta, 1 - beta, depth - NULL_MOVE_REDUCTION, root_depth, null_state + 1,
+                        0, child_pv);
     side_to_move = 1 - side_to_move;
     if (score >= beta) return score;
   }
