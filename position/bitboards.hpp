@@ -47,8 +47,7 @@ template <int D>
 inline Bitboard reach_along(int index, Bitboard occupied) {
   Bitboard r = ray[D][index];
   Bitboard blockers = r & occupied;
-  if (blockers)
-    r ^= ray[D][step_is_positive(D) ? __builtin_ctzll(blockers) : 63 - __builtin_clzll(blockers)];
+  if (blockers) r ^= ray[D][nearest(D, blockers)];
   return r;
 }
 inline Bitboard orthogonal_reach(int index, Bitboard occupied) {

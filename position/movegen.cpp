@@ -23,11 +23,8 @@ int push_pawn_move(Move move, int push_quiet) {
 }
 
 // A king can only stand on a target square after an illegal move was made;
-// taking it would corrupt the piece list, so such squares are never moves.
-static inline bool holds_king(int square) {
-  int slot = board[square];
-  return slot == WHITE_KING_SLOT || slot == BLACK_KING_SLOT;
-}
+// taking it would corrupt the piece list, so such squares are never moves:
+// every generator below skips occupants for which is_king_slot holds.
 
 static int generate_pawn(int from, int side, int all_moves, int& contacts) {
   int count = 0;
@@ -47,7 +44,7 @@ static int generate_pawn(int from, int side, int all_moves, int& contacts) {
   for (int t : {ahead + 1, ahead - 1}) {
     if (!on_board(t) || board[t] == NO_PIECE) continue;
     contacts++;
-    if (slot_side(board[t]) != side && !holds_king(t))
+    if (slot_side(board[t]) != side && !is_king_slot(board[t]))
       count += push_pawn_move(make_move_word(from, t), all_moves);
   }
   if (ep_slot != 0) {
@@ -72,7 +69,7 @@ static int generate_piece(int from, int type, int side, int all_moves, int& cont
       int occupant = board[t];
       if (occupant != NO_PIECE) {
         contacts++;
-        if (slot_side(occupant) != side && !holds_king(t)) {
+        if (slot_side(occupant) != side && !is_king_slot(board[t])) {
           Move m = make_move_word(from, t);
           if (move_is_legal(m)) {
             count++;
@@ -205,8 +202,6 @@ inline void push_known(int from, int to, int occupant, int promotion = 0) {
 inline void push_promotions(int from, int to, int occupant) {
   for (int promotion : {QUEEN, ROOK, BISHOP, KNIGHT}) push_known(from, to, occupant, promotion);
 }
-
-inline bool is_king_slot(int slot) { return (slot & ~BLACK_SLOT_BIT) == WHITE_KING_SLOT; }
 
 // A capture that ends a ray or a step: a contact, and a move when the
 // occupant is an enemy other than the king (and the move is legal).

@@ -46,6 +46,7 @@ constexpr int TYPE_OFFSET = 32;  // board[slot + 32] is the slot's piece type
 
 constexpr int king_slot(int side) { return WHITE_KING_SLOT + BLACK_SLOT_BIT * side; }
 constexpr int slot_side(int slot) { return slot >= BLACK_KING_SLOT ? BLACK : WHITE; }
+constexpr bool is_king_slot(int slot) { return (slot & ~BLACK_SLOT_BIT) == WHITE_KING_SLOT; }
 constexpr int next_slot(int slot) { return (slot + 1) | 8; }
 constexpr bool on_board(int square) { return (square & 0x88) == 0; }
 constexpr int rank_of(int square) { return square >> 4; }

@@ -24,7 +24,6 @@ Generated run(int (*generate)(int, int), int mode) {
 
 int compared = 0;
 
-bool is_king(int slot) { return slot == WHITE_KING_SLOT || slot == BLACK_KING_SLOT; }
 
 // The bitboards and running material totals describe the board exactly.
 void check_mirrors(const char* where) {
@@ -35,7 +34,7 @@ void check_mirrors(const char* where) {
     int slot = board[sq];
     ASSERT_EQ(board[slot], sq) << where;
     pieces[slot_side(slot)][board[slot + TYPE_OFFSET]] |= bit(sq);
-    if (!is_king(slot)) totals[slot_side(slot)] += piece_value[board[slot + TYPE_OFFSET]];
+    if (!is_king_slot(slot)) totals[slot_side(slot)] += piece_value[board[slot + TYPE_OFFSET]];
   }
   for (int side : {WHITE, BLACK}) {
     Bitboard all = 0;

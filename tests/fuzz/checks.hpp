@@ -86,7 +86,7 @@ inline void check_structure() {
                type == ROOK || type == QUEEN);
     if (type == KING) {
       kings++;
-      FUZZ_CHECK(slot == WHITE_KING_SLOT || slot == BLACK_KING_SLOT);
+      FUZZ_CHECK(is_king_slot(slot));
     } else {
       totals[slot_side(slot)] += piece_value[type];
     }
