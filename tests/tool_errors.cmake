@@ -3,6 +3,8 @@ set(cases
   "perft"
   "perft -1"
   "perft 21"
+  "think 0"
+  "gen x"
   "perft 3x"
   "perft 2 8/8/8/8/8/8/8/8 w - - 0 1"
   "perft 2 4k3/8/8/8/8/8/8/4K2K w - - 0 1"

@@ -18,15 +18,15 @@ constexpr int EXIT_USAGE = 2;
   exit(EXIT_USAGE);
 }
 
-int read_depth(const char* text, int max) {
+int read_number(const char* text, const char* what, int min, int max) {
   char* end;
-  long depth = strtol(text, &end, 10);
-  if (!*text || *end || depth < 0 || depth > max) {
+  long number = strtol(text, &end, 10);
+  if (!*text || *end || number < min || number > max) {
     static char message[80];
-    snprintf(message, sizeof message, "depth must be a number from 0 to %d", max);
+    snprintf(message, sizeof message, "%s must be a number from %d to %d", what, min, max);
     fail(message);
   }
-  return int(depth);
+  return int(number);
 }
 
 void setup_from_args(int argc, char** argv, int first) {
@@ -43,7 +43,7 @@ void setup_from_args(int argc, char** argv, int first) {
 
 int run_perft(int argc, char** argv, bool divide) {
   if (argc < 3) fail(divide ? "usage: quorlix-tool divide DEPTH [FEN]" : "usage: quorlix-tool perft DEPTH [FEN]");
-  int depth = read_depth(argv[2], 20);
+  int depth = read_number(argv[2], "depth", 0, 20);
   setup_from_args(argc, argv, 3);
   long long total = 0;
   if (divide && depth > 0) {
@@ -125,7 +125,7 @@ int run_bench() {
 
 int run_gen(int argc, char** argv) {
   if (argc < 3) fail("usage: quorlix-tool gen MODE [FEN]");
-  int mode = read_depth(argv[2], 255);
+  int mode = read_number(argv[2], "mode", 0, 255);
   setup_from_args(argc, argv, 3);
   move_top = move_stack;
   printf("count %d\n", generate_moves(mode, side_to_move));
@@ -135,7 +135,7 @@ int run_gen(int argc, char** argv) {
 
 int run_think(int argc, char** argv) {
   if (argc < 3) fail("usage: quorlix-tool think DEPTH [FEN]");
-  int depth = read_depth(argv[2], 9);
+  int depth = read_number(argv[2], "depth", 1, 9);
   setup_from_args(argc, argv, 3);
   think_to(depth);
   return 0;
@@ -143,8 +143,7 @@ int run_think(int argc, char** argv) {
 
 int run_play(int argc, char** argv) {
   if (argc != 3) fail("usage: quorlix-tool play DEPTH");
-  think_depth = read_depth(argv[2], 9);
-  if (think_depth == 0) fail("depth must be a number from 1 to 9");
+  think_depth = read_number(argv[2], "depth", 1, 9);
   return console_main();
 }
 
