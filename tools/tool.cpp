@@ -29,13 +29,10 @@ int read_number(const char* text, const char* what, int min, int max) {
   return int(number);
 }
 
+// The FEN in the arguments from `first` on, or the start position; either
+// way through setup_fen, which also clears what a search leaves behind.
 void setup_from_args(int argc, char** argv, int first) {
-  if (first >= argc) {
-    setup_position();
-    material[0] = material[1] = mobility[0] = mobility[1] = 0;
-    return;
-  }
-  std::string fen;
+  std::string fen = first < argc ? "" : "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
   for (int i = first; i < argc; i++) fen += std::string(i > first ? " " : "") + argv[i];
   const char* error;
   if (!setup_fen(fen.c_str(), &error)) fail((std::string("bad FEN: ") + error).c_str());
