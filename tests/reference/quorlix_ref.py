@@ -356,6 +356,13 @@ def push_pawn_move(move, push_quiet):
     return 1
 
 
+def _capturable(occupant, enemy_is_black):
+    """An enemy piece other than the king: a king is never captured, though
+    it is a contact."""
+    return ((occupant >= FIRST_BLACK_SLOT) == enemy_is_black
+            and occupant != WHITE_KING_SLOT and occupant != BLACK_KING_SLOT)
+
+
 def generate_moves(mode, side):
     b = board
     all_moves = mode & 1
@@ -388,10 +395,7 @@ def generate_moves(mode, side):
                     occupant = b[t]
                     if occupant:
                         contacts += 1
-                        # A king is never captured, though it is a contact.
-                        if ((occupant >= FIRST_BLACK_SLOT) == enemy_is_black
-                                and occupant != WHITE_KING_SLOT
-                                and occupant != BLACK_KING_SLOT):
+                        if _capturable(occupant, enemy_is_black):
                             count += push_pawn_move(frm | (t << 8), all_moves)
             if ep_slot:
                 e = b[ep_slot]
@@ -410,9 +414,7 @@ def generate_moves(mode, side):
                 occupant = b[t]
                 if occupant:
                     contacts += 1
-                    if ((occupant >= FIRST_BLACK_SLOT) == enemy_is_black
-                            and occupant != WHITE_KING_SLOT
-                            and occupant != BLACK_KING_SLOT):
+                    if _capturable(occupant, enemy_is_black):
                         move = frm | (t << 8)
                         if move_is_legal(move):
                             count += 1
@@ -435,26 +437,14 @@ def generate_moves(mode, side):
         return count + contacts
     # Castling is pushed but not counted.  A set right guarantees the king on
     # its square and the own rook in its corner.
-    if side == WHITE:
-        if (castle_rights & 1 and b[B1] == 0 and b[C1] == 0 and b[D1] == 0
-                and b[A1] and b[b[A1] + TYPE_OFFSET] == ROOK):
-            move = E1 | (C1 << 8)
-            if move_is_legal(move):
-                push_move(move)
-        if (castle_rights & 2 and b[F1] == 0 and b[G1] == 0
-                and b[H1] and b[b[H1] + TYPE_OFFSET] == ROOK):
-            move = E1 | (G1 << 8)
-            if move_is_legal(move):
-                push_move(move)
-    else:
-        if (castle_rights & 4 and b[B8] == 0 and b[C8] == 0 and b[D8] == 0
-                and b[A8] and b[b[A8] + TYPE_OFFSET] == ROOK):
-            move = E8 | (C8 << 8)
-            if move_is_legal(move):
-                push_move(move)
-        if (castle_rights & 8 and b[F8] == 0 and b[G8] == 0
-                and b[H8] and b[b[H8] + TYPE_OFFSET] == ROOK):
-            move = E8 | (G8 << 8)
+    # Black's squares are White's moved up seven ranks, its rights two bits up.
+    home = 0 if side == WHITE else 0x70
+    rights = castle_rights >> (2 * side)
+    for right, corner, between, target in ((1, A1, (B1, C1, D1), C1), (2, H1, (F1, G1), G1)):
+        corner += home
+        if (rights & right and all(b[square + home] == 0 for square in between)
+                and b[corner] and b[b[corner] + TYPE_OFFSET] == ROOK):
+            move = (E1 + home) | ((target + home) << 8)
             if move_is_legal(move):
                 push_move(move)
     return count + contacts
@@ -465,6 +455,14 @@ def generate_moves(mode, side):
 # ---------------------------------------------------------------------------
 
 CORNER_RIGHT = {A1: 1, H1: 2, A8: 4, H8: 8}
+
+
+def _move_rook(src, dst):
+    """The castling rook's move, and its taking back."""
+    rook = board[src]
+    board[rook] = dst
+    board[dst] = rook
+    board[src] = 0
 
 
 def make_move(move):
@@ -483,15 +481,9 @@ def make_move(move):
     ptype = b[mover + TYPE_OFFSET]
     if ptype == KING:
         if to - frm == 2:
-            rook = b[frm + 3]
-            b[rook] = frm + 1
-            b[frm + 1] = rook
-            b[frm + 3] = 0
+            _move_rook(frm + 3, frm + 1)
         elif to - frm == -2:
-            rook = b[frm - 4]
-            b[rook] = frm - 1
-            b[frm - 1] = rook
-            b[frm - 4] = 0
+            _move_rook(frm - 4, frm - 1)
         castle_rights &= ~(12 if mover >= FIRST_BLACK_SLOT else 3)
     elif ptype == PAWN:
         distance = abs(to - frm)
@@ -530,15 +522,9 @@ def unmake_move(move, previous_ep):
     ptype = b[mover + TYPE_OFFSET]
     if ptype == KING:
         if to - frm == 2:
-            rook = b[frm + 1]
-            b[rook] = frm + 3
-            b[frm + 3] = rook
-            b[frm + 1] = 0
+            _move_rook(frm + 1, frm + 3)
         elif to - frm == -2:
-            rook = b[frm - 1]
-            b[rook] = frm - 4
-            b[frm - 4] = rook
-            b[frm - 1] = 0
+            _move_rook(frm - 1, frm - 4)
     elif ptype == PAWN:
         if captured == 0 and (to - frm) & 1:
             p = to - 16 if to > frm else to + 16
