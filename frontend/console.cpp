@@ -1,3 +1,4 @@
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -15,11 +16,11 @@ constexpr int WORD_KEEP = 15;  // longer words are read whole but kept this long
 int read_word(char (&word)[WORD_KEEP + 1], bool& too_long) {
   int c;
   do c = getchar();
-  while (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f');
+  while (isspace(c));  // the "C" locale's six white-space characters
   if (c == EOF) return 0;
   int n = 0;
   too_long = false;
-  while (c != EOF && c != ' ' && c != '\t' && c != '\n' && c != '\r' && c != '\v' && c != '\f') {
+  while (c != EOF && !isspace(c)) {
     if (n < WORD_KEEP)
       word[n++] = char(c);
     else
