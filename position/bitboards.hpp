@@ -1,12 +1,15 @@
-// Bitboards that mirror `board`, for the hot paths of the position code.
+// Bitboards that mirror `board`, and the attack tables built on them.
+// Private to position/: the rest of the program sees only position.hpp.
 //
 // The 0x88 board stays the position; these 64-bit sets are a second view of
 // it, kept in step by place_pieces, make_move and unmake_move (and by nothing
-// else: move_is_legal's temporary changes never reach them). They let the
-// generator count a ray's squares and find its first piece without walking
-// it, and answer "is this square attacked" without walking eight lines.
+// else: move_is_legal's temporary changes never reach them). A set has bit
+// 8 * rank + file for a square. They let the generator read a piece's reach
+// and count it without walking rays, and answer "is this square attacked"
+// with a handful of table lookups.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 
 #include "position/position.hpp"
@@ -21,47 +24,76 @@ extern Bitboard occupied_by[2];
 constexpr int index64(int square) { return (square + (square & 7)) >> 1; }
 constexpr int square88(int index) { return index + (index & 56); }
 constexpr Bitboard bit(int square) { return Bitboard(1) << index64(square); }
+constexpr Bitboard bit64(int index) { return Bitboard(1) << index; }
+
+inline int popcount(Bitboard b) { return std::popcount(b); }
+inline int lowest(Bitboard b) { return std::countr_zero(b); }
+inline int highest(Bitboard b) { return 63 - std::countl_zero(b); }
+inline bool single(Bitboard b) { return (b & (b - 1)) == 0; }
 
 // The eight directions in the order of the king's step list: four
 // orthogonal, then four diagonal. Positive steps run towards higher squares.
-extern Bitboard ray[8][64];         // squares beyond a square, to the edge
-extern int8_t ray_length[8][64];    // how many there are
+extern Bitboard ray[8][64];  // the squares beyond a square, to the edge
 extern Bitboard knight_targets[64];
 extern Bitboard king_targets[64];
 extern Bitboard pawn_attackers[2][64];  // where a pawn of a side attacks from
-extern int8_t direction_of_step[35];  // step + 17 -> direction, or -1
-
-extern Bitboard orthogonal_lines[64];  // the four orthogonal rays together
-extern Bitboard diagonal_lines[64];    // the four diagonal rays together
+extern Bitboard orthogonal_lines[64];   // the four orthogonal rays together
+extern Bitboard diagonal_lines[64];     // the four diagonal rays together
+extern Bitboard between[64][64];        // strictly between two squares of a line
+extern Bitboard line_through[64][64];   // the whole line through two squares
+extern int8_t direction_of_step[35];    // step + 17 -> direction, or -1
 
 constexpr bool step_is_positive(int d) { return d == 0 || d == 3 || d == 4 || d == 5; }
+constexpr int opposite(int d) { return d < 4 ? d ^ 1 : 11 - d; }
 
-// The nearest piece of `pieces` along direction d from index i; `pieces`
-// must be a non-empty subset of ray[d][i].
-inline int nearest(int d, Bitboard pieces) {
-  return step_is_positive(d) ? __builtin_ctzll(pieces) : 63 - __builtin_clzll(pieces);
+// The nearest square of `squares` along direction d; `squares` must be a
+// non-empty subset of one ray in that direction.
+inline int nearest(int d, Bitboard squares) {
+  return step_is_positive(d) ? lowest(squares) : highest(squares);
 }
 
-// A ray from index i up to and including its first piece.
-template <int D>
-inline Bitboard reach_along(int index, Bitboard occupied) {
-  Bitboard r = ray[D][index];
-  Bitboard blockers = r & occupied;
-  if (blockers) r ^= ray[D][nearest(D, blockers)];
-  return r;
-}
+// Slider reach by multiply-and-shift: the blockers on a square's lines,
+// multiplied by a constant chosen for that square, land in a dense index
+// of a table that holds the reach (each ray up to and including its first
+// piece) for every arrangement of those blockers.
+struct Magic {
+  Bitboard mask;        // the lines without their edge squares
+  Bitboard multiplier;
+  const Bitboard* reach;
+  int shift;
+};
+extern Magic orthogonal_magic[64];
+extern Magic diagonal_magic[64];
+
 inline Bitboard orthogonal_reach(int index, Bitboard occupied) {
-  return reach_along<0>(index, occupied) | reach_along<1>(index, occupied) |
-         reach_along<2>(index, occupied) | reach_along<3>(index, occupied);
+  const Magic& m = orthogonal_magic[index];
+  return m.reach[((occupied & m.mask) * m.multiplier) >> m.shift];
 }
 inline Bitboard diagonal_reach(int index, Bitboard occupied) {
-  return reach_along<4>(index, occupied) | reach_along<5>(index, occupied) |
-         reach_along<6>(index, occupied) | reach_along<7>(index, occupied);
+  const Magic& m = diagonal_magic[index];
+  return m.reach[((occupied & m.mask) * m.multiplier) >> m.shift];
+}
+inline Bitboard slider_reach(int type, int index, Bitboard occupied) {
+  Bitboard reach = 0;
+  if (type & ORTHOGONAL_BIT) reach = orthogonal_reach(index, occupied);
+  if (type & DIAGONAL_BIT) reach |= diagonal_reach(index, occupied);
+  return reach;
 }
 
-// Whether `side` attacks the square (64 index) with the given occupancy;
-// pieces of `side` on `removed` do not count.
-bool attacked_by(int side, int index, Bitboard occupied, Bitboard removed = 0);
+// Whether `side` attacks the square (64 index) with the given occupancy. A
+// piece standing on the square itself never counts, so the square may hold
+// the piece a king would take there.
+inline bool attacked_by(int side, int index, Bitboard occupied) {
+  const Bitboard* p = pieces_of[side];
+  if ((knight_targets[index] & p[KNIGHT]) | (king_targets[index] & p[KING]) |
+      (pawn_attackers[side][index] & p[PAWN]))
+    return true;
+  Bitboard orthogonal = p[ROOK] | p[QUEEN];
+  if ((orthogonal_lines[index] & orthogonal) && (orthogonal_reach(index, occupied) & orthogonal))
+    return true;
+  Bitboard diagonal = p[BISHOP] | p[QUEEN];
+  return (diagonal_lines[index] & diagonal) && (diagonal_reach(index, occupied) & diagonal);
+}
 
 // Adds or removes a piece in the bitboards.
 inline void toggle_piece(int side, int type, int square) {

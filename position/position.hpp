@@ -128,9 +128,6 @@ int move_is_legal(Move move);
 // Fills the captured-slot byte from the board and pushes the move, unless the
 // stack is full.
 void push_move(Move move);
-// Tests a pawn move; pushes it (four promotions, or the plain move when
-// push_quiet) when legal. Returns 1 for a legal move, 0 otherwise.
-int push_pawn_move(Move move, int push_quiet);
 // Appends the legal moves of `side` to move_stack at move_top and returns
 // the mobility figure: legal moves found plus occupied squares run into.
 int generate_moves(int mode, int side);
@@ -138,6 +135,12 @@ int generate_moves(int mode, int side);
 // the board and tested with move_is_legal. The tests hold generate_moves to
 // it, and generate_moves defers to it when the check flag names no checker.
 int generate_moves_by_testing(int mode, int side);
+// generate_moves(CAPTURES, side) in two steps, for the quiescence search,
+// which mostly needs only the figure: capture_mode_count returns it, and
+// capture_mode_push, called before the position changes, pushes the moves
+// that call would have pushed.
+int capture_mode_count(int side);
+void capture_mode_push(int side);
 
 // ---- Making and unmaking -------------------------------------------------------
 

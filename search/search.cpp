@@ -46,24 +46,24 @@ struct Selector {
 int quiesce(int alpha, int beta, int depth) {
   node_count++;
   Move* start = move_top;
-  unsigned drops = dropped_moves;
-  mobility[side_to_move] = generate_moves(in_check ? ALL_MOVES : CAPTURES, side_to_move);
-  bool search_moves = move_top != start && depth >= QUIESCENCE_FLOOR;
-  // Moves lost to a full stack must not make the node look mated.
-  if (in_check && move_top == start && dropped_moves != drops) return evaluate();
-
   int best = -INFINITE_SCORE;
-  if (!in_check) {
+  if (in_check) {
+    unsigned drops = dropped_moves;
+    mobility[side_to_move] = generate_moves(ALL_MOVES, side_to_move);
+    // Moves lost to a full stack must not make the node look mated.
+    if (move_top == start && dropped_moves != drops) return evaluate();
+  } else {
+    // Most nodes stand pat on the figure alone, so the moves are pushed
+    // only once the stand-pat score has failed to cut.
+    mobility[side_to_move] = capture_mode_count(side_to_move);
     best = evaluate();
     if (best > alpha) {
-      if (best >= beta) {
-        move_top = start;
-        return best;
-      }
+      if (best >= beta) return best;
       alpha = best;
     }
+    if (depth >= QUIESCENCE_FLOOR) capture_mode_push(side_to_move);
   }
-  if (search_moves) {
+  if (move_top != start && depth >= QUIESCENCE_FLOOR) {
     Selector selector(start, move_top);
     for (Move* p = start; p < move_top; p++) {
       Move move = selector.select(p, move_top, 0, false);

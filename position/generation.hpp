@@ -1,0 +1,159 @@
+// What the move generators share: pushing, pins, king steps, pawn moves and
+// castling. Private to the generator files of position/.
+//
+// Every generator must produce the plain generator's list and figure: the
+// same moves in the same order (slots in order, steps in list order, the
+// nearest square first), and the same count of legal moves plus contacts.
+#pragma once
+
+#include <initializer_list>
+
+#include "position/bitboards.hpp"
+
+// push_move for a target whose occupant is already known.
+inline void push_known(int from, int to, int occupant, int promotion = 0) {
+  Move m = Move(from) | Move(to) << 8 | Move(promotion) << 16 | Move(occupant) << 24;
+  if (move_top < move_limit)
+    *move_top++ = m;
+  else
+    dropped_moves++;
+}
+
+inline void push_promotions(int from, int to, int occupant) {
+  for (int promotion : {QUEEN, ROOK, BISHOP, KNIGHT}) push_known(from, to, occupant, promotion);
+}
+
+// The view of the position that every fast generator starts from.
+struct Sides {
+  int side, enemy;
+  int king;  // the side's king, 64 index
+  Bitboard occupied, own;
+  Bitboard capturable;  // enemy pieces other than the king: a king is never taken
+  Bitboard pinned;      // own pieces alone between the king and an enemy line piece
+
+  Sides() = default;
+  explicit Sides(int s)
+      : side(s),
+        enemy(1 - s),
+        king(index64(board[king_slot(s)])),
+        occupied(occupied_by[WHITE] | occupied_by[BLACK]),
+        own(occupied_by[s]),
+        capturable(occupied_by[1 - s] & ~pieces_of[1 - s][KING]),
+        pinned(0) {
+    const Bitboard* e = pieces_of[enemy];
+    Bitboard snipers = (orthogonal_lines[king] & (e[ROOK] | e[QUEEN])) |
+                       (diagonal_lines[king] & (e[BISHOP] | e[QUEEN]));
+    for (; snipers; snipers &= snipers - 1) {
+      Bitboard blockers = between[king][lowest(snipers)] & occupied;
+      if (blockers && single(blockers)) pinned |= blockers;
+    }
+    pinned &= own;
+  }
+  // A pinned piece may move only along the line through it and its king.
+  Bitboard pin_line(int index) const { return line_through[king][index]; }
+};
+
+// The king's legal steps, quiet or capturing: the target is attacked by
+// nothing once the king has left its square (lines through it open behind
+// it) and the piece it takes no longer defends anything.
+inline Bitboard legal_king_steps(const Sides& s) {
+  Bitboard candidates = king_targets[s.king] & ~s.own & ~pieces_of[s.enemy][KING];
+  Bitboard lifted = s.occupied ^ bit64(s.king);
+  Bitboard legal = 0;
+  for (Bitboard c = candidates; c; c &= c - 1)
+    if (!attacked_by(s.enemy, lowest(c), lifted)) legal |= c & (0 - c);
+  return legal;
+}
+
+// Legal moves plus contacts of a piece that is not pinned, from the squares
+// it reaches: empty ones are moves, occupied ones contacts, and enemies
+// other than the king both.
+inline int reach_figure(Bitboard reach, const Sides& s) {
+  return popcount(reach) + popcount(reach & s.capturable);
+}
+
+// The same for a pinned piece. Along its pin line it moves as usual. Off it
+// every first step is illegal: an empty first square gives that ray up, an
+// occupied one is still a contact. `first_steps` are the squares a first
+// step reaches (the neighbours for a slider, all targets for a knight).
+inline int pinned_figure(Bitboard reach, Bitboard line, Bitboard first_steps, const Sides& s) {
+  Bitboard along = reach & line;
+  return popcount(along) + popcount(along & s.capturable) +
+         popcount(reach & ~line & first_steps & s.occupied);
+}
+
+// Pushes the moves to `targets`, squares a knight or king reaches, in the
+// order of its step list.
+inline void push_steps_in_order(int from, int type, Bitboard targets) {
+  if (!targets) return;
+  if (single(targets)) {
+    int t = square88(lowest(targets));
+    push_known(from, t, board[t]);
+    return;
+  }
+  for (const int8_t* s = piece_directions[type]; *s; s++) {
+    int t = from + *s;
+    if (on_board(t) && (targets & bit(t))) push_known(from, t, board[t]);
+  }
+}
+
+// What a pawn's moves push: nothing (counting only), what the capture mode
+// pushes (promotions and en passant), or everything.
+enum PawnPushes { PUSH_NONE, PUSH_CAPTURE_MODE, PUSH_ALL };
+
+// A pawn's legal moves, pushed as `P` says; adds its contacts. `allowed`
+// holds the to-squares where its moves are legal: everywhere, its pin line,
+// or the squares that answer a check. En passant, rare and subtle (it takes
+// a pawn off another square), asks move_is_legal.
+template <PawnPushes P>
+int pawn_moves(int from, int side, Bitboard allowed, int& contacts) {
+  int count = 0;
+  int fwd = side == WHITE ? 16 : -16;
+  int ahead = from + fwd;
+  bool last_rank = (ahead & 0xF0) == 0x70 || (ahead & 0xF0) == 0;
+  if (board[ahead] == NO_PIECE) {
+    int start_rank = side == WHITE ? 0x10 : 0x60;
+    if ((from & 0xF0) == start_rank && board[ahead + fwd] == NO_PIECE &&
+        (allowed & bit(ahead + fwd))) {
+      count++;
+      if (P == PUSH_ALL) push_known(from, ahead + fwd, 0);
+    }
+    if (allowed & bit(ahead)) {
+      count++;
+      if (last_rank) {
+        if (P != PUSH_NONE) push_promotions(from, ahead, 0);
+      } else if (P == PUSH_ALL) {
+        push_known(from, ahead, 0);
+      }
+    }
+  }
+  for (int t : {ahead + 1, ahead - 1}) {
+    if (!on_board(t)) continue;
+    int occupant = board[t];
+    if (occupant == NO_PIECE) continue;
+    contacts++;
+    if (slot_side(occupant) == side || is_king_slot(occupant) || !(allowed & bit(t))) continue;
+    count++;
+    if (last_rank) {
+      if (P != PUSH_NONE) push_promotions(from, t, occupant);
+    } else if (P == PUSH_ALL) {
+      push_known(from, t, occupant);
+    }
+  }
+  if (ep_slot != 0) {
+    int e = board[ep_slot];
+    if ((e == from + 1 || e == from - 1) && slot_side(ep_slot) != side &&
+        board[e + fwd] == NO_PIECE && move_is_legal(make_move_word(from, e + fwd))) {
+      count++;
+      if (P != PUSH_NONE) push_known(from, e + fwd, 0);
+    }
+  }
+  return count;
+}
+
+// Castling moves of `side` not in check, queen side first; not counted.
+void generate_castling(int side);
+
+// The fast generators, each for the case its file describes.
+int generate_all_moves(int side);
+int generate_evasions(int mode, int side);

@@ -1,0 +1,149 @@
+// The capture mode for a side that is not in check: the figure of every
+// legal move, and the pushes of captures, promotions and en passant only.
+//
+// The figure needs no walk. A piece that is not pinned may go wherever it
+// reaches, so its share is read off its reach (reach_figure); a pinned one
+// keeps its pin line (pinned_figure). Pawns that push nothing here (not
+// pinned, not about to promote, not beside a pawn that can be taken en
+// passant) are counted all together with shifts. The quiescence search
+// stands pat on the figure far more often than it searches the moves, so
+// the pushes are a second step, capture_mode_push, that walks the slots.
+#include "position/generation.hpp"
+
+namespace {
+
+constexpr Bitboard FILE_A = 0x0101010101010101ull, FILE_H = FILE_A << 7;
+constexpr Bitboard RANK_2 = 0xFFull << 8, RANK_3 = 0xFFull << 16;
+constexpr Bitboard RANK_6 = 0xFFull << 40, RANK_7 = 0xFFull << 48;
+
+// The share of pawns counted together.
+int count_plain_pawns(Bitboard pawns, const Sides& s) {
+  Bitboard empty = ~s.occupied;
+  Bitboard single_steps, double_steps, toward_h, toward_a;
+  if (s.side == WHITE) {
+    single_steps = (pawns << 8) & empty;
+    double_steps = ((single_steps & RANK_3) << 8) & empty;
+    toward_h = (pawns << 9) & ~FILE_A;
+    toward_a = (pawns << 7) & ~FILE_H;
+  } else {
+    single_steps = (pawns >> 8) & empty;
+    double_steps = ((single_steps & RANK_6) >> 8) & empty;
+    toward_h = (pawns >> 7) & ~FILE_A;
+    toward_a = (pawns >> 9) & ~FILE_H;
+  }
+  // Each occupied capture square is a contact, and a move too when it holds
+  // a piece that may be taken.
+  return popcount(single_steps) + popcount(double_steps) + reach_figure(toward_h & s.occupied, s) +
+         reach_figure(toward_a & s.occupied, s);
+}
+
+// A slider's captures in step order; each ray holds at most one.
+void push_slider_captures(int from, int type, Bitboard captures) {
+  if (single(captures)) {
+    int t = square88(lowest(captures));
+    push_known(from, t, board[t]);
+    return;
+  }
+  int index = index64(from);
+  for (const int8_t* p = piece_directions[type]; *p; p++) {
+    Bitboard r = ray[direction_of_step[*p + 17]][index] & captures;
+    if (r) {
+      int t = square88(lowest(r));
+      push_known(from, t, board[t]);
+    }
+  }
+}
+
+// Pawns that may push something here, and so are taken one by one.
+Bitboard pushing_pawns(const Sides& s) {
+  Bitboard pawns = pieces_of[s.side][PAWN];
+  Bitboard chosen = pawns & (s.side == WHITE ? RANK_7 : RANK_2);
+  if (ep_slot != 0 && slot_side(ep_slot) != s.side) {
+    Bitboard e = bit(board[ep_slot]);
+    chosen |= pawns & (((e << 1) & ~FILE_A) | ((e >> 1) & ~FILE_H));
+  }
+  return chosen;
+}
+
+}  // namespace
+
+int capture_mode_count(int side) {
+  if (in_check) return generate_evasions(CAPTURES, side);
+  const Sides s(side);
+  const Bitboard* own = pieces_of[side];
+  int count = popcount(king_targets[s.king] & s.occupied) + popcount(legal_king_steps(s));
+
+  Bitboard one_by_one = (own[PAWN] & s.pinned) | pushing_pawns(s);
+  count += count_plain_pawns(own[PAWN] & ~one_by_one, s);
+  int contacts = 0;
+  for (Bitboard b = one_by_one; b; b &= b - 1) {
+    int index = lowest(b);
+    Bitboard allowed = (s.pinned & bit64(index)) ? s.pin_line(index) : ~Bitboard(0);
+    count += pawn_moves<PUSH_NONE>(square88(index), side, allowed, contacts);
+  }
+  count += contacts;
+
+  for (Bitboard b = own[KNIGHT] & ~s.pinned; b; b &= b - 1)
+    count += reach_figure(knight_targets[lowest(b)], s);
+  // A queen's diagonal and orthogonal reach never share a square, so its
+  // share is the sum of the two halves.
+  for (Bitboard b = (own[BISHOP] | own[QUEEN]) & ~s.pinned; b; b &= b - 1)
+    count += reach_figure(diagonal_reach(lowest(b), s.occupied), s);
+  for (Bitboard b = (own[ROOK] | own[QUEEN]) & ~s.pinned; b; b &= b - 1)
+    count += reach_figure(orthogonal_reach(lowest(b), s.occupied), s);
+  for (Bitboard b = s.pinned & ~own[PAWN]; b; b &= b - 1) {
+    int index = lowest(b);
+    int type = board[board[square88(index)] + TYPE_OFFSET];
+    if (type == KNIGHT)
+      count += popcount(knight_targets[index] & s.occupied);
+    else
+      count += pinned_figure(slider_reach(type, index, s.occupied), s.pin_line(index),
+                             king_targets[index], s);
+  }
+  return count;
+}
+
+void capture_mode_push(int side) {
+  if (in_check) return;  // capture_mode_count has pushed the evasions
+  const Sides s(side);
+  const Bitboard* own = pieces_of[side];
+  // Each piece's captures under the bit its slot has among the side's
+  // sixteen (8..15 and 24..31 as 0..15), so that they come out in slot order.
+  Bitboard captures[16];
+  unsigned order = 0;
+  auto note = [&](int index, Bitboard targets) {
+    if (!targets) return;
+    int slot = board[square88(index)];
+    int n = (slot & 7) | ((slot >> 1) & 8);
+    captures[n] = targets;
+    order |= 1u << n;
+  };
+  auto allowed = [&](int index) {
+    return (s.pinned & bit64(index)) ? s.pin_line(index) : ~Bitboard(0);
+  };
+  if (king_targets[s.king] & s.capturable) note(s.king, legal_king_steps(s) & s.capturable);
+  for (Bitboard b = pushing_pawns(s); b; b &= b - 1) note(lowest(b), allowed(lowest(b)));
+  for (Bitboard b = own[KNIGHT] & ~s.pinned; b; b &= b - 1)
+    note(lowest(b), knight_targets[lowest(b)] & s.capturable);
+  for (Bitboard b = own[BISHOP] | own[ROOK] | own[QUEEN]; b; b &= b - 1) {
+    int index = lowest(b);
+    Bitboard targets = s.capturable & allowed(index);
+    if (!((orthogonal_lines[index] | diagonal_lines[index]) & targets)) continue;
+    int type = board[board[square88(index)] + TYPE_OFFSET];
+    note(index, slider_reach(type, index, s.occupied) & targets);
+  }
+  for (; order; order &= order - 1) {
+    int n = std::countr_zero(order);
+    int slot = (n & 7) | 8 | ((n & 8) << 1) | (side << 6);
+    int from = board[slot];
+    int type = board[slot + TYPE_OFFSET];
+    if (type == PAWN) {
+      int contacts = 0;
+      pawn_moves<PUSH_CAPTURE_MODE>(from, side, captures[n], contacts);
+    } else if (type == KING || type == KNIGHT) {
+      push_steps_in_order(from, type, captures[n]);
+    } else {
+      push_slider_captures(from, type, captures[n]);
+    }
+  }
+}

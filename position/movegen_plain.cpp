@@ -1,0 +1,144 @@
+// The plain generator: the definition the fast ones are held to.
+//
+// Every candidate move is made on the board and tested with move_is_legal.
+// Pieces are visited in slot order, their steps in list order and a ray's
+// squares nearest first. The figure counts every legal move once (pushed or
+// not; a promotion once, castling never) plus every occupied square a pawn's
+// capture test meets or a step or ray ends on. Not in check, a ray is given
+// up at its first illegal empty square: the piece is pinned across it, so
+// every farther square is illegal too. In check a slider goes on, as a
+// farther square may block the check.
+#include "position/generation.hpp"
+
+void push_move(Move move) {
+  move = (move & 0x00FFFFFF) | Move(board[move_to(move)]) << 24;
+  if (move_top < move_limit)
+    *move_top++ = move;
+  else
+    dropped_moves++;
+}
+
+namespace {
+
+// Tests a pawn move; pushes it (four promotions, or the plain move when
+// push_quiet) when legal. Returns 1 for a legal move, 0 otherwise.
+int push_pawn_move(Move move, int push_quiet) {
+  if (!move_is_legal(move)) return 0;
+  int to = move_to(move);
+  if ((to & 0xF0) == 0x70 || (to & 0xF0) == 0) {
+    for (int promotion : {QUEEN, ROOK, BISHOP, KNIGHT}) push_move(move | Move(promotion) << 16);
+  } else if (push_quiet) {
+    push_move(move);
+  }
+  return 1;
+}
+
+// A king can only stand on a target square after an illegal move was made;
+// taking it would corrupt the piece list, so such squares are never moves.
+
+int generate_pawn(int from, int side, int all_moves, int& contacts) {
+  int count = 0;
+  int fwd = side == WHITE ? 16 : -16;
+  int start_rank = side == WHITE ? 0x10 : 0x60;
+  int ahead = from + fwd;
+  if (board[ahead] == NO_PIECE) {
+    if ((from & 0xF0) == start_rank && board[ahead + fwd] == NO_PIECE) {
+      Move m = make_move_word(from, ahead + fwd);
+      if (move_is_legal(m)) {
+        count++;
+        if (all_moves) push_move(m);
+      }
+    }
+    count += push_pawn_move(make_move_word(from, ahead), all_moves);
+  }
+  for (int t : {ahead + 1, ahead - 1}) {
+    if (!on_board(t) || board[t] == NO_PIECE) continue;
+    contacts++;
+    if (slot_side(board[t]) != side && !is_king_slot(board[t]))
+      count += push_pawn_move(make_move_word(from, t), all_moves);
+  }
+  if (ep_slot != 0) {
+    int e = board[ep_slot];
+    if ((e == from + 1 || e == from - 1) && slot_side(ep_slot) != side &&
+        board[e + fwd] == NO_PIECE) {
+      Move m = make_move_word(from, e + fwd);
+      if (move_is_legal(m)) {
+        count++;
+        push_move(m);
+      }
+    }
+  }
+  return count;
+}
+
+int generate_piece(int from, int type, int side, int all_moves, int& contacts) {
+  int count = 0;
+  for (const int8_t* s = piece_directions[type]; *s; s++) {
+    int step = *s;
+    for (int t = from + step; on_board(t); t += step) {
+      int occupant = board[t];
+      if (occupant != NO_PIECE) {
+        contacts++;
+        if (slot_side(occupant) != side && !is_king_slot(occupant)) {
+          Move m = make_move_word(from, t);
+          if (move_is_legal(m)) {
+            count++;
+            push_move(m);
+          }
+        }
+        break;
+      }
+      Move m = make_move_word(from, t);
+      if (move_is_legal(m)) {
+        count++;
+        if (all_moves) push_move(m);
+      } else if (!in_check) {
+        break;
+      }
+      if (!(type & SLIDER)) break;
+    }
+  }
+  return count;
+}
+
+struct CastlingRule {
+  int right, corner, from, to, empty[3];
+};
+const CastlingRule castling_rules[2][2] = {
+    {{WHITE_QUEEN_SIDE, A1, E1, C1, {B1, C1, D1}}, {WHITE_KING_SIDE, H1, E1, G1, {F1, G1, -1}}},
+    {{BLACK_QUEEN_SIDE, A8, E8, C8, {B8, C8, D8}}, {BLACK_KING_SIDE, H8, E8, G8, {F8, G8, -1}}},
+};
+
+}  // namespace
+
+// A set right means the king is at home (a king move clears both) and its
+// own rook is on the corner (leaving or entering the corner clears it).
+void generate_castling(int side) {
+  for (const CastlingRule& rule : castling_rules[side]) {
+    if (!(castle_rights & rule.right)) continue;
+    bool empty = true;
+    for (int sq : rule.empty)
+      if (sq >= 0 && board[sq] != NO_PIECE) empty = false;
+    int corner = board[rule.corner];
+    if (!empty || corner == NO_PIECE || board[corner + TYPE_OFFSET] != ROOK) continue;
+    Move m = make_move_word(rule.from, rule.to);
+    if (move_is_legal(m)) push_move(m);
+  }
+}
+
+int generate_moves_by_testing(int mode, int side) {
+  int all_moves = mode & 1;
+  int count = 0, contacts = 0;
+  int slot = king_slot(side);
+  for (int i = 0; i < 16; i++, slot = next_slot(slot)) {
+    int from = board[slot];
+    if (from & 0x80) continue;
+    int type = board[slot + TYPE_OFFSET];
+    if (type == PAWN)
+      count += generate_pawn(from, side, all_moves, contacts);
+    else
+      count += generate_piece(from, type, side, all_moves, contacts);
+  }
+  if (!in_check && all_moves) generate_castling(side);
+  return count + contacts;
+}
