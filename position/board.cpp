@@ -42,19 +42,6 @@ const uint8_t start_position[64] = {
     0x46, 0x42, 0x45, 0x47, 0x43, 0x45, 0x42, 0x46,
 };
 
-// Steps per piece type, each list ended by 0. The king's first four steps
-// are orthogonal and its last four diagonal; the attack test relies on it.
-const int8_t piece_directions[8][9] = {
-    {0},
-    {0},
-    {31, 33, 14, 18, -18, -14, -33, -31, 0},
-    {16, -16, -1, 1, 15, 17, -17, -15, 0},
-    {0},
-    {15, 17, -17, -15, 0},
-    {16, -1, 1, -16, 0},
-    {15, 16, 17, -1, 1, -17, -16, -15, 0},
-};
-
 void place_pieces(const uint8_t* codes) {
   int counter[2] = {WHITE_KING_SLOT + 1, BLACK_KING_SLOT + 1};
   std::memset(pieces_of, 0, sizeof pieces_of);

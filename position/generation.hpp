@@ -97,6 +97,61 @@ inline void push_steps_in_order(int from, int type, Bitboard targets) {
   }
 }
 
+constexpr Bitboard FILE_A = 0x0101010101010101ull, FILE_H = FILE_A << 7;
+constexpr Bitboard RANK_2 = 0xFFull << 8, RANK_3 = 0xFFull << 16;
+constexpr Bitboard RANK_6 = 0xFFull << 40, RANK_7 = 0xFFull << 48;
+
+// Pawns that may push something in the capture mode: those about to
+// promote, and those beside a pawn that can be taken en passant.
+inline Bitboard pawns_that_may_push_captures(const Sides& s) {
+  Bitboard pawns = pieces_of[s.side][PAWN];
+  Bitboard chosen = pawns & (s.side == WHITE ? RANK_7 : RANK_2);
+  if (ep_slot != 0 && slot_side(ep_slot) != s.side) {
+    Bitboard e = bit(board[ep_slot]);
+    chosen |= pawns & (((e << 1) & ~FILE_A) | ((e >> 1) & ~FILE_H));
+  }
+  return chosen;
+}
+
+// Pawns whose moves are not read off shifted sets: those above, and the
+// pinned ones.
+inline Bitboard pawns_taken_one_by_one(const Sides& s) {
+  return (pieces_of[s.side][PAWN] & s.pinned) | pawns_that_may_push_captures(s);
+}
+
+// The moves of the other pawns, all together: shifted sets.
+struct PawnSteps {
+  Bitboard single_steps, double_steps;
+  Bitboard contacts_h, contacts_a;  // occupied capture squares, towards the h- and a-file
+  Bitboard captures_h, captures_a;  // those that may be taken
+  // Their share of the figure: each step and capture a move, each occupied
+  // capture square a contact.
+  int figure() const {
+    return popcount(single_steps) + popcount(double_steps) + popcount(contacts_h) +
+           popcount(contacts_a) + popcount(captures_h) + popcount(captures_a);
+  }
+};
+
+template <int SIDE>
+PawnSteps pawn_steps(Bitboard pawns, const Sides& s) {
+  Bitboard empty = ~s.occupied;
+  PawnSteps p;
+  if (SIDE == WHITE) {
+    p.single_steps = (pawns << 8) & empty;
+    p.double_steps = ((p.single_steps & RANK_3) << 8) & empty;
+    p.contacts_h = (pawns << 9) & ~FILE_A & s.occupied;
+    p.contacts_a = (pawns << 7) & ~FILE_H & s.occupied;
+  } else {
+    p.single_steps = (pawns >> 8) & empty;
+    p.double_steps = ((p.single_steps & RANK_6) >> 8) & empty;
+    p.contacts_h = (pawns >> 7) & ~FILE_A & s.occupied;
+    p.contacts_a = (pawns >> 9) & ~FILE_H & s.occupied;
+  }
+  p.captures_h = p.contacts_h & s.capturable;
+  p.captures_a = p.contacts_a & s.capturable;
+  return p;
+}
+
 // What a pawn's moves push: nothing (counting only), what the capture mode
 // pushes (promotions and en passant), or everything.
 enum PawnPushes { PUSH_NONE, PUSH_CAPTURE_MODE, PUSH_ALL };

@@ -11,62 +11,101 @@
 
 namespace {
 
-// A slider's rays in step order, nearest square first. `allowed` is its pin
-// line, or everywhere.
-void push_slider_moves(int from, int type, Bitboard reach, Bitboard allowed, const Sides& s) {
+constexpr int direction_of(int step) {
+  for (int d = 0; d < 8; d++)
+    if (piece_directions[KING][d] == step) return d;
+  return -1;
+}
+
+// One ray of a slider, nearest square first; `targets` are the squares it
+// may move to.
+template <int STEP>
+inline void push_ray(int from, int index, Bitboard targets, const Sides& s) {
+  Bitboard r = ray[direction_of(STEP)][index] & targets;
+  if (!r) return;
+  int t = from + STEP;
+  for (int n = popcount(r & ~s.occupied); n > 0; n--, t += STEP) push_known(from, t, 0);
+  if (r & s.occupied) push_known(from, t, board[t]);
+}
+
+template <int... STEPS>
+inline void push_rays(int from, Bitboard targets, const Sides& s) {
   int index = index64(from);
-  for (const int8_t* p = piece_directions[type]; *p; p++) {
-    int step = *p;
-    int d = direction_of_step[step + 17];
-    Bitboard r = ray[d][index] & reach & allowed;
-    if (!r) continue;
-    int empty = popcount(r & ~s.occupied);
-    int t = from + step;
-    for (int i = 0; i < empty; i++, t += step) push_known(from, t, 0);
-    if (r & s.capturable) push_known(from, t, board[t]);
+  (push_ray<STEPS>(from, index, targets, s), ...);
+}
+
+// A slider's moves in the order of its step list.
+void push_slider_moves(int from, int type, Bitboard targets, const Sides& s) {
+  switch (type) {
+    case BISHOP: push_rays<15, 17, -17, -15>(from, targets, s); break;
+    case ROOK: push_rays<16, -1, 1, -16>(from, targets, s); break;
+    default: push_rays<15, 16, 17, -1, 1, -17, -16, -15>(from, targets, s);
   }
 }
 
-}  // namespace
+template <int SIDE>
+int all_moves(const Sides& s) {
+  constexpr int FORWARD = SIDE == WHITE ? 16 : -16;
+  // Pawns that are not pinned, not about to promote and not beside a pawn
+  // that can be taken en passant: their moves come from shifted sets.
+  const Bitboard pawns = pieces_of[SIDE][PAWN];
+  const Bitboard plain = pawns & ~pawns_taken_one_by_one(s);
+  PawnSteps steps = pawn_steps<SIDE>(plain, s);
+  int count = steps.figure();
 
-int generate_all_moves(int side) {
-  const Sides s(side);
-  int king_from = square88(s.king);
   Bitboard king_steps = legal_king_steps(s);
-  int count = popcount(king_targets[s.king] & s.occupied) + popcount(king_steps);
-  push_steps_in_order(king_from, KING, king_steps);
+  count += popcount(king_targets[s.king] & s.occupied) + popcount(king_steps);
+  push_steps_in_order(square88(s.king), KING, king_steps);
 
+  const Bitboard movable = ~s.own & ~pieces_of[s.enemy][KING];
   int contacts = 0;
-  for (int n = 1, slot = next_slot(king_slot(side)); n < 16; n++, slot = next_slot(slot)) {
+  for (int n = 1, slot = next_slot(king_slot(SIDE)); n < 16; n++, slot = next_slot(slot)) {
     int from = board[slot];
     if (from & 0x80) continue;
     int type = board[slot + TYPE_OFFSET];
     int index = index64(from);
     bool pinned = s.pinned & bit64(index);
     if (type == PAWN) {
-      count += pawn_moves<PUSH_ALL>(from, side, pinned ? s.pin_line(index) : ~Bitboard(0), contacts);
+      if (plain & bit64(index)) {
+        if (steps.double_steps & bit(from + 2 * FORWARD)) push_known(from, from + 2 * FORWARD, 0);
+        if (steps.single_steps & bit(from + FORWARD)) push_known(from, from + FORWARD, 0);
+        if (steps.captures_h & bit(from + FORWARD + 1))
+          push_known(from, from + FORWARD + 1, board[from + FORWARD + 1]);
+        if (steps.captures_a & bit(from + FORWARD - 1))
+          push_known(from, from + FORWARD - 1, board[from + FORWARD - 1]);
+      } else {
+        count += pawn_moves<PUSH_ALL>(from, SIDE, pinned ? s.pin_line(index) : ~Bitboard(0),
+                                      contacts);
+      }
     } else if (type == KNIGHT) {
       Bitboard targets = knight_targets[index];
       if (pinned) {
         count += popcount(targets & s.occupied);
       } else {
         count += reach_figure(targets, s);
-        push_steps_in_order(from, KNIGHT, targets & ~s.own & ~pieces_of[s.enemy][KING]);
+        push_steps_in_order(from, KNIGHT, targets & movable);
       }
     } else {
       Bitboard reach = slider_reach(type, index, s.occupied);
       if (pinned) {
         Bitboard line = s.pin_line(index);
         count += pinned_figure(reach, line, king_targets[index], s);
-        push_slider_moves(from, type, reach, line, s);
+        push_slider_moves(from, type, reach & line & movable, s);
       } else {
         count += reach_figure(reach, s);
-        push_slider_moves(from, type, reach, ~Bitboard(0), s);
+        push_slider_moves(from, type, reach & movable, s);
       }
     }
   }
-  generate_castling(side);
+  generate_castling(SIDE);
   return count + contacts;
+}
+
+}  // namespace
+
+int generate_all_moves(int side) {
+  const Sides s(side);
+  return side == WHITE ? all_moves<WHITE>(s) : all_moves<BLACK>(s);
 }
 
 int generate_moves(int mode, int side) {

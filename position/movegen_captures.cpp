@@ -12,31 +12,6 @@
 
 namespace {
 
-constexpr Bitboard FILE_A = 0x0101010101010101ull, FILE_H = FILE_A << 7;
-constexpr Bitboard RANK_2 = 0xFFull << 8, RANK_3 = 0xFFull << 16;
-constexpr Bitboard RANK_6 = 0xFFull << 40, RANK_7 = 0xFFull << 48;
-
-// The share of pawns counted together.
-int count_plain_pawns(Bitboard pawns, const Sides& s) {
-  Bitboard empty = ~s.occupied;
-  Bitboard single_steps, double_steps, toward_h, toward_a;
-  if (s.side == WHITE) {
-    single_steps = (pawns << 8) & empty;
-    double_steps = ((single_steps & RANK_3) << 8) & empty;
-    toward_h = (pawns << 9) & ~FILE_A;
-    toward_a = (pawns << 7) & ~FILE_H;
-  } else {
-    single_steps = (pawns >> 8) & empty;
-    double_steps = ((single_steps & RANK_6) >> 8) & empty;
-    toward_h = (pawns >> 7) & ~FILE_A;
-    toward_a = (pawns >> 9) & ~FILE_H;
-  }
-  // Each occupied capture square is a contact, and a move too when it holds
-  // a piece that may be taken.
-  return popcount(single_steps) + popcount(double_steps) + reach_figure(toward_h & s.occupied, s) +
-         reach_figure(toward_a & s.occupied, s);
-}
-
 // A slider's captures in step order; each ray holds at most one.
 void push_slider_captures(int from, int type, Bitboard captures) {
   if (single(captures)) {
@@ -54,17 +29,6 @@ void push_slider_captures(int from, int type, Bitboard captures) {
   }
 }
 
-// Pawns that may push something here, and so are taken one by one.
-Bitboard pushing_pawns(const Sides& s) {
-  Bitboard pawns = pieces_of[s.side][PAWN];
-  Bitboard chosen = pawns & (s.side == WHITE ? RANK_7 : RANK_2);
-  if (ep_slot != 0 && slot_side(ep_slot) != s.side) {
-    Bitboard e = bit(board[ep_slot]);
-    chosen |= pawns & (((e << 1) & ~FILE_A) | ((e >> 1) & ~FILE_H));
-  }
-  return chosen;
-}
-
 }  // namespace
 
 int capture_mode_count(int side) {
@@ -73,8 +37,9 @@ int capture_mode_count(int side) {
   const Bitboard* own = pieces_of[side];
   int count = popcount(king_targets[s.king] & s.occupied) + popcount(legal_king_steps(s));
 
-  Bitboard one_by_one = (own[PAWN] & s.pinned) | pushing_pawns(s);
-  count += count_plain_pawns(own[PAWN] & ~one_by_one, s);
+  Bitboard one_by_one = pawns_taken_one_by_one(s);
+  Bitboard plain = own[PAWN] & ~one_by_one;
+  count += side == WHITE ? pawn_steps<WHITE>(plain, s).figure() : pawn_steps<BLACK>(plain, s).figure();
   int contacts = 0;
   for (Bitboard b = one_by_one; b; b &= b - 1) {
     int index = lowest(b);
@@ -122,7 +87,7 @@ void capture_mode_push(int side) {
     return (s.pinned & bit64(index)) ? s.pin_line(index) : ~Bitboard(0);
   };
   if (king_targets[s.king] & s.capturable) note(s.king, legal_king_steps(s) & s.capturable);
-  for (Bitboard b = pushing_pawns(s); b; b &= b - 1) note(lowest(b), allowed(lowest(b)));
+  for (Bitboard b = pawns_that_may_push_captures(s); b; b &= b - 1) note(lowest(b), allowed(lowest(b)));
   for (Bitboard b = own[KNIGHT] & ~s.pinned; b; b &= b - 1)
     note(lowest(b), knight_targets[lowest(b)] & s.capturable);
   for (Bitboard b = own[BISHOP] | own[ROOK] | own[QUEEN]; b; b &= b - 1) {

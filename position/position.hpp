@@ -102,7 +102,19 @@ extern int node_count;
 
 extern const uint8_t start_position[64];
 extern const int16_t piece_value[8];  // centipawns by piece type; the king 0
-extern const int8_t piece_directions[8][9];
+
+// Steps per piece type, each list ended by 0. The king's first four steps
+// are orthogonal and its last four diagonal; the attack test relies on it.
+inline constexpr int8_t piece_directions[8][9] = {
+    {0},
+    {0},
+    {31, 33, 14, 18, -18, -14, -33, -31, 0},
+    {16, -16, -1, 1, 15, 17, -17, -15, 0},
+    {0},
+    {15, 17, -17, -15, 0},
+    {16, -1, 1, -16, 0},
+    {15, 16, 17, -1, 1, -17, -16, -15, 0},
+};
 
 // ---- Setup ---------------------------------------------------------------------
 

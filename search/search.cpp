@@ -131,6 +131,10 @@ int search(int alpha, int beta, int depth, int root_depth, int null_state, int p
         in_check = uint8_t(gives_check);
         score = -search(-beta, -alpha, depth - 1, root_depth, null_state, 1, child_pv);
       }
+    } else if (depth == 1) {
+      // The child's first step, taken here: most nodes lie at the horizon.
+      child_pv.length = 0;
+      score = -quiesce(-beta, -alpha, 0);
     } else {
       score = -search(-beta, -alpha, depth - 1, root_depth, null_state, pv_node, child_pv);
     }
