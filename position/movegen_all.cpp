@@ -97,7 +97,7 @@ int all_moves(const Sides& s) {
       }
     }
   }
-  generate_castling(SIDE);
+  push_castling(s);
   return count + contacts;
 }
 

@@ -109,10 +109,6 @@ const CastlingRule castling_rules[2][2] = {
     {{BLACK_QUEEN_SIDE, A8, E8, C8, {B8, C8, D8}}, {BLACK_KING_SIDE, H8, E8, G8, {F8, G8, -1}}},
 };
 
-}  // namespace
-
-// A set right means the king is at home (a king move clears both) and its
-// own rook is on the corner (leaving or entering the corner clears it).
 void generate_castling(int side) {
   for (const CastlingRule& rule : castling_rules[side]) {
     if (!(castle_rights & rule.right)) continue;
@@ -125,6 +121,8 @@ void generate_castling(int side) {
     if (move_is_legal(m)) push_move(m);
   }
 }
+
+}  // namespace
 
 int generate_moves_by_testing(int mode, int side) {
   int all_moves = mode & 1;

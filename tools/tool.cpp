@@ -99,17 +99,20 @@ const char* const bench_positions[] = {
     "3r2k1/1P3ppp/8/8/8/8/5PPP/6K1 w - - 0 1",
 };
 
-int run_bench() {
+// All positions, or only the one numbered `only` (for profiling one).
+int run_bench(int argc, char** argv) {
+  constexpr int count = int(sizeof bench_positions / sizeof *bench_positions);
+  int only = argc > 2 ? read_number(argv[2], "position", 1, count) : 0;
   think_prints = false;
   long long total = 0;
   auto begin = std::chrono::steady_clock::now();
-  int index = 0;
-  for (const char* fen : bench_positions) {
+  for (int index = 1; index <= count; index++) {
+    if (only && index != only) continue;
     const char* error;
-    if (!setup_fen(fen, &error)) fail(error);
+    if (!setup_fen(bench_positions[index - 1], &error)) fail(error);
     think();
     total += node_count;
-    printf("%2d nodes %d move %s\n", ++index, node_count,
+    printf("%2d nodes %d move %s\n", index, node_count,
            pv_line.length ? format_move(pv_line.moves[0]) : "none");
     fflush(stdout);
   }
@@ -150,14 +153,14 @@ int main(int argc, char** argv) {
   const char* command = argc > 1 ? argv[1] : "";
   if (!strcmp(command, "perft")) return run_perft(argc, argv, false);
   if (!strcmp(command, "divide")) return run_perft(argc, argv, true);
-  if (!strcmp(command, "bench")) return run_bench();
+  if (!strcmp(command, "bench")) return run_bench(argc, argv);
   if (!strcmp(command, "think")) return run_think(argc, argv);
   if (!strcmp(command, "gen")) return run_gen(argc, argv);
   if (!strcmp(command, "play")) return run_play(argc, argv);
   fprintf(stderr,
           "usage: quorlix-tool perft DEPTH [FEN]    leaf count of the legal-move tree\n"
           "       quorlix-tool divide DEPTH [FEN]   the same per root move\n"
-          "       quorlix-tool bench                nodes and speed over fixed positions\n"
+          "       quorlix-tool bench [N]            nodes and speed over fixed positions (or the Nth)\n"
           "       quorlix-tool gen MODE [FEN]       the generated list (255 all, 0 captures)\n"
           "       quorlix-tool think DEPTH [FEN]    the engine's output for one move at DEPTH\n"
           "       quorlix-tool play DEPTH           the console game with the engine at DEPTH\n");
