@@ -1,21 +1,23 @@
 #include "position/bitboards.hpp"
 
+namespace {
+
 // Moves a piece on the board and in the bitboards.
-static inline void move_piece(int slot, int from, int to) {
+inline void move_piece(int slot, int side, int type, int from, int to) {
   board[slot] = uint8_t(to);
   board[to] = uint8_t(slot);
   board[from] = NO_PIECE;
-  shift_piece(slot_side(slot), board[slot + TYPE_OFFSET], from, to);
+  shift_piece(side, type, from, to);
 }
 
 // Takes a piece off the board (and back), keeping bitboards and material.
-static inline void remove_piece(int slot, int square) {
+inline void remove_piece(int slot, int square) {
   int side = slot_side(slot), type = board[slot + TYPE_OFFSET];
   board[slot] = OFF_BOARD;
   toggle_piece(side, type, square);
   piece_material[side] -= piece_value[type];
 }
-static inline void restore_piece(int slot, int square) {
+inline void restore_piece(int slot, int square) {
   int side = slot_side(slot), type = board[slot + TYPE_OFFSET];
   board[slot] = uint8_t(square);
   board[square] = uint8_t(slot);
@@ -24,69 +26,70 @@ static inline void restore_piece(int slot, int square) {
 }
 
 // Changes a piece's type where it stands (promotion and its undoing).
-static inline void change_type(int slot, int square, int type) {
-  int side = slot_side(slot), old = board[slot + TYPE_OFFSET];
+inline void change_type(int slot, int side, int square, int old, int type) {
   board[slot + TYPE_OFFSET] = uint8_t(type);
   pieces_of[side][old] ^= bit(square);
   pieces_of[side][type] ^= bit(square);
   piece_material[side] += piece_value[type] - piece_value[old];
 }
 
-// The right that dies when a move leaves or enters a corner square.
-static inline int corner_right(int square) {
-  switch (square) {
-    case A1: return WHITE_QUEEN_SIDE;
-    case H1: return WHITE_KING_SIDE;
-    case A8: return BLACK_QUEEN_SIDE;
-    case H8: return BLACK_KING_SIDE;
-    default: return 0;
+// The castling rights that survive a move from or to each square. A king
+// move loses its side's two rights and a move from or into a corner that
+// corner's right (it moves or takes the rook the right needs). Applying the
+// mask of both squares to every move does exactly that: while a right is
+// set its king and rook stand at home, so no other piece moves from those
+// squares, and no move ever ends on a king.
+struct CastlingMasks {
+  uint8_t keep[128];
+  constexpr CastlingMasks() : keep() {
+    for (uint8_t& k : keep) k = ALL_CASTLING;
+    keep[E1] = uint8_t(~(WHITE_QUEEN_SIDE | WHITE_KING_SIDE) & ALL_CASTLING);
+    keep[E8] = uint8_t(~(BLACK_QUEEN_SIDE | BLACK_KING_SIDE) & ALL_CASTLING);
+    keep[A1] = uint8_t(~WHITE_QUEEN_SIDE & ALL_CASTLING);
+    keep[H1] = uint8_t(~WHITE_KING_SIDE & ALL_CASTLING);
+    keep[A8] = uint8_t(~BLACK_QUEEN_SIDE & ALL_CASTLING);
+    keep[H8] = uint8_t(~BLACK_KING_SIDE & ALL_CASTLING);
   }
-}
+};
+constexpr CastlingMasks castling_masks;
+
+}  // namespace
 
 int make_move(Move move, int& previous_ep) {
   int from = move_from(move), to = move_to(move);
   int mover = board[from];
   int captured = board[to];
+  int side = side_to_move;
   int old_ep = ep_slot;
-  previous_ep = ep_slot;
+  previous_ep = old_ep;
   ep_slot = 0;
+  castle_rights &= castling_masks.keep[from] & castling_masks.keep[to];
 
-  if (move_promotion(move)) change_type(mover, from, move_promotion(move));
-
-  switch (board[mover + TYPE_OFFSET]) {
-    case KING:
-      if (to - from == 2)
-        move_piece(board[from + 3], from + 3, from + 1);
-      else if (to - from == -2)
-        move_piece(board[from - 4], from - 4, from - 1);
-      castle_rights &= side_to_move == WHITE ? ~(WHITE_QUEEN_SIDE | WHITE_KING_SIDE)
-                                             : ~(BLACK_QUEEN_SIDE | BLACK_KING_SIDE);
-      break;
-    case PAWN: {
-      int d = to > from ? to - from : from - to;
-      if (d == 32) {
-        ep_slot = mover;
-      } else if ((d & 1) && move_captured(move) == 0) {
-        int square = board[old_ep];
-        board[square] = NO_PIECE;
-        remove_piece(old_ep, square);
-      }
-      break;
-    }
-    case ROOK:
-      castle_rights &= ~corner_right(from);
-      break;
-    default:
-      break;
+  int type = board[mover + TYPE_OFFSET];
+  if (int promotion = move_promotion(move)) {
+    change_type(mover, side, from, type, promotion);
+    type = promotion;
   }
-  // A move into a corner takes (or passes over) the rook that right needs.
-  castle_rights &= ~corner_right(to);
-
+  if (type == PAWN) {
+    int d = to - from;
+    if (d == 32 || d == -32) {
+      ep_slot = mover;
+    } else if ((d & 1) && move_captured(move) == 0) {
+      int square = board[old_ep];
+      board[square] = NO_PIECE;
+      remove_piece(old_ep, square);
+    }
+  } else if (type == KING && (to - from == 2 || to - from == -2)) {
+    int corner = to > from ? from + 3 : from - 4;
+    move_piece(board[corner], side, ROOK, corner, (from + to) / 2);
+  }
   if (captured != NO_PIECE) remove_piece(captured, to);
-  move_piece(mover, from, to);
+  move_piece(mover, side, type, from, to);
 
-  in_check = uint8_t(king_attacked(side_to_move));
-  side_to_move = 1 - side_to_move;
+  // Whether the side that has moved now attacks the other king.
+  in_check = uint8_t(attacked_by(side, lowest(pieces_of[1 - side][KING]),
+                                 occupied_by[WHITE] | occupied_by[BLACK]));
+  side_to_move = 1 - side;
   return in_check;
 }
 
@@ -94,28 +97,26 @@ void unmake_move(Move move, int previous_ep) {
   int from = move_from(move), to = move_to(move);
   int mover = board[to];
   int captured = move_captured(move);
-  side_to_move = 1 - side_to_move;
+  int side = 1 - side_to_move;
+  side_to_move = side;
   ep_slot = previous_ep;
 
-  move_piece(mover, to, from);
+  int type = board[mover + TYPE_OFFSET];
+  move_piece(mover, side, type, to, from);
   if (captured != NO_PIECE) restore_piece(captured, to);
-  if (move_promotion(move)) change_type(mover, from, PAWN);
-
-  switch (board[mover + TYPE_OFFSET]) {
-    case KING:
-      if (to - from == 2)
-        move_piece(board[from + 1], from + 1, from + 3);
-      else if (to - from == -2)
-        move_piece(board[from - 1], from - 1, from - 4);
-      break;
-    case PAWN:
-      if (captured == 0 && ((to - from) & 1)) {
-        // The pawn taken en passant stood beside the from-square, on the to-file.
-        restore_piece(previous_ep, to > from ? to - 16 : to + 16);
-      }
-      break;
-    default:
-      break;
+  if (move_promotion(move)) {
+    change_type(mover, side, from, type, PAWN);
+    type = PAWN;
+  }
+  if (type == PAWN) {
+    if (captured == NO_PIECE && ((to - from) & 1)) {
+      // The pawn taken en passant stood beside the from-square, on the to-file.
+      restore_piece(previous_ep, to > from ? to - 16 : to + 16);
+    }
+  } else if (type == KING && (to - from == 2 || to - from == -2)) {
+    int corner = to > from ? from + 3 : from - 4;
+    int rook_square = (from + to) / 2;
+    move_piece(board[rook_square], side, ROOK, rook_square, corner);
   }
   in_check = 0;
 }
