@@ -101,16 +101,18 @@ constexpr Bitboard FILE_A = 0x0101010101010101ull, FILE_H = FILE_A << 7;
 constexpr Bitboard RANK_2 = 0xFFull << 8, RANK_3 = 0xFFull << 16;
 constexpr Bitboard RANK_6 = 0xFFull << 40, RANK_7 = 0xFFull << 48;
 
+// Pawns beside a pawn that can be taken en passant.
+inline Bitboard pawns_beside_en_passant(const Sides& s) {
+  if (ep_slot == 0 || slot_side(ep_slot) == s.side) return 0;
+  Bitboard e = bit(board[ep_slot]);
+  return pieces_of[s.side][PAWN] & (((e << 1) & ~FILE_A) | ((e >> 1) & ~FILE_H));
+}
+
 // Pawns that may push something in the capture mode: those about to
 // promote, and those beside a pawn that can be taken en passant.
 inline Bitboard pawns_that_may_push_captures(const Sides& s) {
-  Bitboard pawns = pieces_of[s.side][PAWN];
-  Bitboard chosen = pawns & (s.side == WHITE ? RANK_7 : RANK_2);
-  if (ep_slot != 0 && slot_side(ep_slot) != s.side) {
-    Bitboard e = bit(board[ep_slot]);
-    chosen |= pawns & (((e << 1) & ~FILE_A) | ((e >> 1) & ~FILE_H));
-  }
-  return chosen;
+  return (pieces_of[s.side][PAWN] & (s.side == WHITE ? RANK_7 : RANK_2)) |
+         pawns_beside_en_passant(s);
 }
 
 // Pawns whose moves are not read off shifted sets: those above, and the

@@ -30,6 +30,97 @@ void push_slider_answers(int from, int type, Bitboard answers) {
   }
 }
 
+
+// Pieces with moves to push, by the bit of their slot among the side's
+// sixteen, so that they come out in slot order.
+struct SlotOrder {
+  Bitboard targets[16];
+  unsigned order = 0;
+  void note(int index, Bitboard t) {
+    int slot = board[square88(index)];
+    int n = (slot & 7) | ((slot >> 1) & 8);
+    targets[n] = t;
+    order |= 1u << n;
+  }
+};
+
+template <int SIDE>
+int evasions(int mode, const Sides& s, Bitboard answers) {
+  constexpr int BACK = SIDE == WHITE ? -8 : 8;  // a pawn step backwards, in bits
+  auto back = [](Bitboard b, int shift) { return shift > 0 ? b << shift : b >> -shift; };
+  const Bitboard* own = pieces_of[SIDE];
+  // What may be pushed: every answer, or in the capture mode only captures.
+  Bitboard pushable = (mode & 1) ? ~Bitboard(0) : s.capturable;
+  SlotOrder pushes;
+
+  Bitboard king_steps = legal_king_steps(s);
+  int count = popcount(king_targets[s.king] & s.occupied) + popcount(king_steps);
+  if (king_steps & pushable) pushes.note(s.king, king_steps & pushable);
+
+  // Pawns beside an en passant pawn go one by one, as that capture asks
+  // move_is_legal; the others' moves come from shifted sets, and a pinned
+  // one has only its contacts.
+  Bitboard one_by_one = pawns_beside_en_passant(s);
+  Bitboard pawns = own[PAWN] & ~one_by_one;
+  PawnSteps free = pawn_steps<SIDE>(pawns & ~s.pinned, s);
+  Bitboard single_steps = free.single_steps & answers, double_steps = free.double_steps & answers;
+  Bitboard captures_h = free.captures_h & answers, captures_a = free.captures_a & answers;
+  count += popcount(free.contacts_h) + popcount(free.contacts_a) + popcount(single_steps) +
+           popcount(double_steps) + popcount(captures_h) + popcount(captures_a);
+  if (Bitboard pinned = pawns & s.pinned) {
+    PawnSteps p = pawn_steps<SIDE>(pinned, s);
+    count += popcount(p.contacts_h) + popcount(p.contacts_a);
+  }
+  Bitboard answering = back(single_steps, BACK) | back(double_steps, 2 * BACK) |
+                       back(captures_h, BACK - 1) | back(captures_a, BACK + 1);
+  for (Bitboard b = answering; b; b &= b - 1) pushes.note(lowest(b), answers);
+  int contacts = 0;
+  for (Bitboard b = one_by_one; b; b &= b - 1) {
+    int index = lowest(b);
+    Bitboard allowed = (s.pinned & bit64(index)) ? 0 : answers;
+    count += pawn_moves<PUSH_NONE>(square88(index), SIDE, allowed, contacts);
+    pushes.note(index, allowed);
+  }
+  count += contacts;
+
+  // A piece reaches its contacts whether pinned or not; only a free one
+  // may answer the check.
+  auto piece = [&](int index, Bitboard reach) {
+    count += popcount(reach & s.occupied);
+    if (s.pinned & bit64(index)) return;
+    Bitboard moves = reach & answers;
+    count += popcount(moves);
+    if (moves & pushable) pushes.note(index, moves & pushable);
+  };
+  for (Bitboard b = own[KNIGHT]; b; b &= b - 1) piece(lowest(b), knight_targets[lowest(b)]);
+  for (Bitboard b = own[BISHOP]; b; b &= b - 1)
+    piece(lowest(b), diagonal_reach(lowest(b), s.occupied));
+  for (Bitboard b = own[ROOK]; b; b &= b - 1)
+    piece(lowest(b), orthogonal_reach(lowest(b), s.occupied));
+  for (Bitboard b = own[QUEEN]; b; b &= b - 1)
+    piece(lowest(b), slider_reach(QUEEN, lowest(b), s.occupied));
+
+  for (unsigned order = pushes.order; order; order &= order - 1) {
+    int n = std::countr_zero(order);
+    int slot = (n & 7) | 8 | ((n & 8) << 1) | (SIDE << 6);
+    int from = board[slot];
+    int type = board[slot + TYPE_OFFSET];
+    Bitboard targets = pushes.targets[n];
+    if (type == PAWN) {
+      int ignored = 0;
+      if (mode & 1)
+        pawn_moves<PUSH_ALL>(from, SIDE, targets, ignored);
+      else
+        pawn_moves<PUSH_CAPTURE_MODE>(from, SIDE, targets, ignored);
+    } else if (type == KING || type == KNIGHT) {
+      push_steps_in_order(from, type, targets);
+    } else {
+      push_slider_answers(from, type, targets);
+    }
+  }
+  return count;
+}
+
 }  // namespace
 
 int generate_evasions(int mode, int side) {
@@ -38,37 +129,7 @@ int generate_evasions(int mode, int side) {
   // A check flag with no checker (it is left set for the winner after a
   // mate is reported): only the plain definition says what to generate.
   if (!checkers) return generate_moves_by_testing(mode, side);
-  // What may be pushed: every answer, or in the capture mode only captures.
-  Bitboard pushable = (mode & 1) ? ~Bitboard(0) : s.capturable;
   // The checker and the squares between it and the king; none in double check.
   Bitboard answers = single(checkers) ? checkers | between[s.king][lowest(checkers)] : 0;
-
-  Bitboard king_steps = legal_king_steps(s);
-  int count = popcount(king_targets[s.king] & s.occupied) + popcount(king_steps);
-  push_steps_in_order(square88(s.king), KING, king_steps & pushable);
-
-  int contacts = 0;
-  for (int n = 1, slot = next_slot(king_slot(side)); n < 16; n++, slot = next_slot(slot)) {
-    int from = board[slot];
-    if (from & 0x80) continue;
-    int type = board[slot + TYPE_OFFSET];
-    int index = index64(from);
-    Bitboard piece_answers = (s.pinned & bit64(index)) ? 0 : answers;
-    if (type == PAWN) {
-      if (mode & 1)
-        count += pawn_moves<PUSH_ALL>(from, side, piece_answers, contacts);
-      else
-        count += pawn_moves<PUSH_CAPTURE_MODE>(from, side, piece_answers, contacts);
-      continue;
-    }
-    Bitboard reach = type == KNIGHT ? knight_targets[index] : slider_reach(type, index, s.occupied);
-    Bitboard moves = reach & piece_answers;
-    count += popcount(reach & s.occupied) + popcount(moves);
-    if (!(moves & pushable)) continue;
-    if (type == KNIGHT)
-      push_steps_in_order(from, KNIGHT, moves & pushable);
-    else
-      push_slider_answers(from, type, moves & pushable);
-  }
-  return count + contacts;
+  return side == WHITE ? evasions<WHITE>(mode, s, answers) : evasions<BLACK>(mode, s, answers);
 }
