@@ -10,6 +10,10 @@
 
 #include "position/bitboards.hpp"
 
+constexpr Bitboard FILE_A = 0x0101010101010101ull, FILE_H = FILE_A << 7;
+constexpr Bitboard RANK_2 = 0xFFull << 8, RANK_3 = 0xFFull << 16;
+constexpr Bitboard RANK_6 = 0xFFull << 40, RANK_7 = 0xFFull << 48;
+
 // push_move for a target whose occupant is already known.
 inline void push_known(int from, int to, int occupant, int promotion = 0) {
   Move m = Move(from) | Move(to) << 8 | Move(promotion) << 16 | Move(occupant) << 24;
@@ -53,15 +57,29 @@ struct Sides {
   Bitboard pin_line(int index) const { return line_through[king][index]; }
 };
 
-// The king's legal steps, quiet or capturing: the target is attacked by
-// nothing once the king has left its square (lines through it open behind
-// it) and the piece it takes no longer defends anything.
+// The king's legal steps, quiet or capturing: squares attacked by nothing
+// once the king has left its own (lines through it open behind it). The
+// piece a king takes attacks nothing on its own square, so the attack sets
+// of the enemy's pawns, knights and king may include it.
 inline Bitboard legal_king_steps(const Sides& s) {
-  Bitboard candidates = king_targets[s.king] & ~s.own & ~pieces_of[s.enemy][KING];
+  const Bitboard* e = pieces_of[s.enemy];
+  Bitboard candidates = king_targets[s.king] & ~s.own & ~e[KING];
+  if (!candidates) return 0;
+  Bitboard pawns = e[PAWN];
+  Bitboard attacked = s.enemy == WHITE
+                          ? ((pawns << 9) & ~FILE_A) | ((pawns << 7) & ~FILE_H)
+                          : ((pawns >> 7) & ~FILE_A) | ((pawns >> 9) & ~FILE_H);
+  attacked |= king_targets[lowest(e[KING])];
+  for (Bitboard b = e[KNIGHT]; b; b &= b - 1) attacked |= knight_targets[lowest(b)];
+  Bitboard orthogonal = e[ROOK] | e[QUEEN], diagonal = e[BISHOP] | e[QUEEN];
   Bitboard lifted = s.occupied ^ bit64(s.king);
   Bitboard legal = 0;
-  for (Bitboard c = candidates; c; c &= c - 1)
-    if (!attacked_by(s.enemy, lowest(c), lifted)) legal |= c & (0 - c);
+  for (Bitboard c = candidates & ~attacked; c; c &= c - 1) {
+    int t = lowest(c);
+    if ((orthogonal_lines[t] & orthogonal) && (orthogonal_reach(t, lifted) & orthogonal)) continue;
+    if ((diagonal_lines[t] & diagonal) && (diagonal_reach(t, lifted) & diagonal)) continue;
+    legal |= c & (0 - c);
+  }
   return legal;
 }
 
@@ -97,10 +115,6 @@ inline void push_steps_in_order(int from, int type, Bitboard targets) {
   }
 }
 
-constexpr Bitboard FILE_A = 0x0101010101010101ull, FILE_H = FILE_A << 7;
-constexpr Bitboard RANK_2 = 0xFFull << 8, RANK_3 = 0xFFull << 16;
-constexpr Bitboard RANK_6 = 0xFFull << 40, RANK_7 = 0xFFull << 48;
-
 // Pawns beside a pawn that can be taken en passant.
 inline Bitboard pawns_beside_en_passant(const Sides& s) {
   if (ep_slot == 0 || slot_side(ep_slot) == s.side) return 0;
@@ -115,10 +129,10 @@ inline Bitboard pawns_that_may_push_captures(const Sides& s) {
          pawns_beside_en_passant(s);
 }
 
-// Pawns whose moves are not read off shifted sets: those above, and the
-// pinned ones.
-inline Bitboard pawns_taken_one_by_one(const Sides& s) {
-  return (pieces_of[s.side][PAWN] & s.pinned) | pawns_that_may_push_captures(s);
+// Pawns whose moves are not counted from shifted sets: the pinned ones,
+// and those that may take en passant (that capture asks move_is_legal).
+inline Bitboard pawns_counted_one_by_one(const Sides& s) {
+  return (pieces_of[s.side][PAWN] & s.pinned) | pawns_beside_en_passant(s);
 }
 
 // The moves of the other pawns, all together: shifted sets.

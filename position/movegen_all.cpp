@@ -49,7 +49,7 @@ int all_moves(const Sides& s) {
   // Pawns that are not pinned, not about to promote and not beside a pawn
   // that can be taken en passant: their moves come from shifted sets.
   const Bitboard pawns = pieces_of[SIDE][PAWN];
-  const Bitboard plain = pawns & ~pawns_taken_one_by_one(s);
+  const Bitboard plain = pawns & ~pawns_counted_one_by_one(s) & ~(SIDE == WHITE ? RANK_7 : RANK_2);
   PawnSteps steps = pawn_steps<SIDE>(plain, s);
   int count = steps.figure();
 

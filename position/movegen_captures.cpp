@@ -37,7 +37,7 @@ int capture_mode_count(int side) {
   const Bitboard* own = pieces_of[side];
   int count = popcount(king_targets[s.king] & s.occupied) + popcount(legal_king_steps(s));
 
-  Bitboard one_by_one = pawns_taken_one_by_one(s);
+  Bitboard one_by_one = pawns_counted_one_by_one(s);
   Bitboard plain = own[PAWN] & ~one_by_one;
   count += side == WHITE ? pawn_steps<WHITE>(plain, s).figure() : pawn_steps<BLACK>(plain, s).figure();
   int contacts = 0;
