@@ -21,7 +21,6 @@ constexpr Move make_move_word(int from, int to, int promotion = 0) {
 // Piece types: bit value 4 marks a slider; for sliders bit value 1 means
 // diagonal and bit value 2 orthogonal.
 enum PieceType : int {
-  NO_TYPE = 0,
   PAWN = 1,
   KNIGHT = 2,
   KING = 3,
@@ -54,8 +53,6 @@ constexpr int file_of(int square) { return square & 7; }
 
 enum Square : int {
   A1 = 0x00, B1, C1, D1, E1, F1, G1, H1,
-  A2 = 0x10, E2 = 0x14,
-  A7 = 0x60,
   A8 = 0x70, B8, C8, D8, E8, F8, G8, H8,
 };
 

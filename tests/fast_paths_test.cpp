@@ -25,33 +25,10 @@ Generated run(int (*generate)(int, int), int mode) {
 int compared = 0;
 
 
-// The bitboards and running material totals describe the board exactly.
-void check_mirrors(const char* where) {
-  Bitboard pieces[2][8] = {};
-  int totals[2] = {0, 0};
-  for (int sq = 0; sq < 128; sq++) {
-    if (!on_board(sq) || board[sq] == NO_PIECE) continue;
-    int slot = board[sq];
-    ASSERT_EQ(board[slot], sq) << where;
-    pieces[slot_side(slot)][board[slot + TYPE_OFFSET]] |= bit(sq);
-    if (!is_king_slot(slot)) totals[slot_side(slot)] += piece_value[board[slot + TYPE_OFFSET]];
-  }
-  for (int side : {WHITE, BLACK}) {
-    Bitboard all = 0;
-    for (int type = 0; type < 8; type++) {
-      ASSERT_EQ(pieces_of[side][type], pieces[side][type]) << where;
-      all |= pieces[side][type];
-    }
-    ASSERT_EQ(occupied_by[side], all) << where;
-    ASSERT_EQ(piece_material[side], totals[side]) << where;
-  }
-}
-
 void compare_here(const char* where) {
-  check_mirrors(where);
-  if (testing::Test::HasFatalFailure()) return;
+  if (const char* fault = mirror_fault()) FAIL() << where << ": " << fault;
   for (int mode : {ALL_MOVES, CAPTURES}) {
-    Snapshot before = Snapshot::take();
+    PositionSnapshot before = PositionSnapshot::take();
     Generated fast = run(generate_moves, mode);
     Generated plain = run(generate_moves_by_testing, mode);
     ASSERT_TRUE(before.board_equal());

@@ -26,7 +26,7 @@ TEST(Setup, StartPositionSlotsAndPieceList) {
 
 TEST(Setup, MidGameSetupRestoresEverything) {
   setup_position();
-  Snapshot fresh = Snapshot::take();
+  PositionSnapshot fresh = PositionSnapshot::take();
   play_move(generated_move("e2e4"));
   play_move(generated_move("d7d5"));
   killers[3] = 1234;

@@ -38,7 +38,7 @@ TEST(Legality, KingCannotStepAlongTheCheckingLine) {
 
 TEST(Legality, PinnedKnightHasNoMoveAndBoardIsRestored) {
   set_fen("4k3/8/8/b7/8/8/3N4/4K3 w - - 0 1");
-  Snapshot before = Snapshot::take();
+  PositionSnapshot before = PositionSnapshot::take();
   for (const char* to : {"b1", "b3", "c4", "e4", "f3", "f1"})
     EXPECT_EQ(move_is_legal(make_move_word(square("d2"), square(to))), 0) << to;
   EXPECT_TRUE(before.board_equal());
@@ -63,7 +63,7 @@ TEST(Legality, EnPassantThatExposesKingOnRankIsIllegal) {
   set_fen("8/8/8/K2pP2r/8/8/8/4k3 w - d6 0 1");
   auto moves = generated(ALL_MOVES);
   EXPECT_EQ(std::count(moves.begin(), moves.end(), "e5d6"), 0);
-  Snapshot before = Snapshot::take();
+  PositionSnapshot before = PositionSnapshot::take();
   EXPECT_EQ(move_is_legal(make_move_word(square("e5"), square("d6"))), 0);
   EXPECT_TRUE(before.board_equal());
 }
@@ -178,7 +178,7 @@ TEST(Generation, FullStackDropsMovesButCountsThem) {
 
 TEST(MakeUnmake, DoublePushSetsEnPassantAndUnmakeRestores) {
   setup_position();
-  Snapshot before = Snapshot::take();
+  PositionSnapshot before = PositionSnapshot::take();
   Move m = generated_move("e2e4");
   int previous_ep = -1;
   EXPECT_EQ(make_move(m, previous_ep), 0);
@@ -196,7 +196,7 @@ TEST(MakeUnmake, EnPassantRemovesAndRestoresThePawn) {
   set_fen("4k3/3p4/8/4P3/8/8/8/4K3 b - - 0 1");
   play_move(generated_move("d7d5"));
   int d5_slot = board[square("d5")];
-  Snapshot before = Snapshot::take();
+  PositionSnapshot before = PositionSnapshot::take();
   Move m = generated_move("e5d6");
   ASSERT_NE(m, 0u);
   int previous_ep;
@@ -211,7 +211,7 @@ TEST(MakeUnmake, EnPassantRemovesAndRestoresThePawn) {
 
 TEST(MakeUnmake, CastlingMovesTheRookAndClearsRights) {
   set_fen("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1");
-  Snapshot before = Snapshot::take();
+  PositionSnapshot before = PositionSnapshot::take();
   Move m = generated_move("e1g1");
   ASSERT_EQ(m, 0x0604u);
   int previous_ep;
@@ -234,7 +234,7 @@ TEST(MakeUnmake, CastlingMovesTheRookAndClearsRights) {
 
 TEST(MakeUnmake, PromotionsChangeTypeAndBack) {
   set_fen("r5kr/6P1/8/8/8/8/8/4K3 w - - 0 1");
-  Snapshot before = Snapshot::take();
+  PositionSnapshot before = PositionSnapshot::take();
   int pawn = board[square("g7")];
   Move m = generated_move("g7h8q");
   ASSERT_NE(m, 0u);
@@ -292,7 +292,7 @@ static void walk(int depth) {
   Move* start = move_top;
   generate_moves(ALL_MOVES, side_to_move);
   for (Move* p = start; p < move_top; p++) {
-    Snapshot before = Snapshot::take();
+    PositionSnapshot before = PositionSnapshot::take();
     int previous_ep;
     make_move(*p, previous_ep);
     walk(depth - 1);

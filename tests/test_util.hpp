@@ -9,6 +9,7 @@
 
 #include "frontend/frontend.hpp"
 #include "search/search.hpp"
+#include "invariants.hpp"
 
 inline void set_fen(const char* fen) {
   const char* error = nullptr;
@@ -37,21 +38,5 @@ inline Move generated_move(const std::string& text) {
   return found;
 }
 
-struct Snapshot {
-  uint8_t bytes[128];
-  int side, rights, ep, check;
-  Move* top;
-  static Snapshot take() {
-    Snapshot s;
-    std::memcpy(s.bytes, board, sizeof board);
-    s.side = side_to_move;
-    s.rights = castle_rights;
-    s.ep = ep_slot;
-    s.check = in_check;
-    s.top = move_top;
-    return s;
-  }
-  bool board_equal() const { return std::memcmp(bytes, board, sizeof board) == 0; }
-};
 
 inline int square(const char* text) { return 16 * (text[1] - '1') + (text[0] - 'a'); }

@@ -32,7 +32,7 @@ long long walk(int depth) {
     castle_rights = saved_rights;
     unmake_move(*p, previous_ep);
     in_check = uint8_t(saved_check);
-    before.expect_same();
+    EXPECT_SAME(before);
     leaves = below < 0 || leaves < 0 ? -1 : leaves + below;
   }
   move_top = start;
@@ -62,6 +62,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int saved_check = in_check;
   FUZZ_CHECK(perft(2) == leaves);
   in_check = uint8_t(saved_check);
-  before.expect_same();
+  EXPECT_SAME(before);
   return 0;
 }

@@ -57,7 +57,7 @@ void search_here(uint8_t choice) {
     }
   }
   FUZZ_CHECK(score >= -INFINITE_SCORE && score <= INFINITE_SCORE);
-  before.expect_same();
+  EXPECT_SAME(before);
   // Making and unmaking inside leaves in_check at 0; the search's callers
   // restore it the same way.
   in_check = uint8_t(saved_check);
@@ -79,7 +79,7 @@ void try_move(Move move, bool search_after, uint8_t search_choice) {
   castle_rights = saved_rights;
   unmake_move(move, previous_ep);
   in_check = uint8_t(saved_check);
-  before.expect_same();
+  EXPECT_SAME(before);
   check_position(false);
 }
 
