@@ -10,19 +10,15 @@ namespace {
 
 // The selection step over a node's list, with two shortcuts that leave the
 // chosen move unchanged:
-// - pick_best over entries without a capture returns the first entry, so
-//   once the node's captures are used up it is not called;
+// - once pick_best has found no capture left (it then returns the first
+//   entry), it is not called again: exchanges bring no capture back;
 // - find_pv_or_killer, once a call has ended with follow_pv clear, can only
 //   have looked for the killer, which is then searched or absent; as nothing
 //   sets follow_pv or this ply's killer while the node runs (children store
 //   killers at deeper plies), every later call would return null.
 struct Selector {
-  int captures_left = 0;
+  bool captures_left = true;
   bool lookups_done = false;
-
-  Selector(const Move* first, const Move* end) {
-    for (const Move* p = first; p < end; p++) captures_left += move_captured(*p) != 0;
-  }
 
   Move select(Move* p, Move* end, int ply, bool use_lookups) {
     Move* q = nullptr;
@@ -30,13 +26,18 @@ struct Selector {
       q = find_pv_or_killer(p, end, ply);
       if (!follow_pv) lookups_done = true;
     }
-    if (!q) q = captures_left ? pick_best(p, end) : p;
+    if (!q) {
+      q = p;
+      if (captures_left) {
+        q = pick_best(p, end);
+        captures_left = move_captured(*q) != 0;
+      }
+    }
     if (q != p) {
       Move t = *p;
       *p = *q;
       *q = t;
     }
-    captures_left -= move_captured(*p) != 0;
     return *p;
   }
 };
@@ -64,7 +65,7 @@ int quiesce(int alpha, int beta, int depth) {
     if (depth >= QUIESCENCE_FLOOR) capture_mode_push(side_to_move);
   }
   if (move_top != start && depth >= QUIESCENCE_FLOOR) {
-    Selector selector(start, move_top);
+    Selector selector;
     for (Move* p = start; p < move_top; p++) {
       Move move = selector.select(p, move_top, 0, false);
       int saved_rights = castle_rights;
@@ -116,7 +117,7 @@ int search(int alpha, int beta, int depth, int root_depth, int null_state, int p
       best = in_check ? ply - INFINITE_SCORE : 0;
   }
 
-  Selector selector(start, move_top);
+  Selector selector;
   for (Move* p = start; p < move_top; p++) {
     Move move = selector.select(p, move_top, ply, null_state == 0);
     int saved_rights = castle_rights;
