@@ -1,14 +1,21 @@
 # Runs the engine on one scripted session and compares its standard output
 # byte for byte with the expected transcript; the exit status must be 0.
 # cmake -DENGINE=... -DINPUT=x.in -DEXPECTED=x.out -DACTUAL=... -P run_session.cmake
+# A cross build adds -DEMULATOR=... to run the engine, and -DCRLF=ON when the
+# engine's text-mode output ends lines with CR LF, which is then read as LF.
 execute_process(
-  COMMAND ${ENGINE}
+  COMMAND ${EMULATOR} ${ENGINE}
   INPUT_FILE ${INPUT}
   OUTPUT_FILE ${ACTUAL}
   RESULT_VARIABLE status
   TIMEOUT 120)
 if(NOT status STREQUAL "0")
   message(FATAL_ERROR "exit status ${status}")
+endif()
+if(CRLF)
+  file(READ ${ACTUAL} output)
+  string(REPLACE "\r\n" "\n" output "${output}")
+  file(WRITE ${ACTUAL} "${output}")
 endif()
 execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${EXPECTED} ${ACTUAL}
                 RESULT_VARIABLE different)

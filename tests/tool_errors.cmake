@@ -1,4 +1,5 @@
 # Bad input to quorlix-tool gets one line on standard error and status 2.
+# cmake [-DEMULATOR=...] -DTOOL=... -P tool_errors.cmake
 set(cases
   "perft"
   "perft -1"
@@ -18,7 +19,7 @@ set(cases
   "nonsense")
 foreach(case ${cases})
   separate_arguments(args UNIX_COMMAND "${case}")
-  execute_process(COMMAND ${TOOL} ${args} RESULT_VARIABLE status
+  execute_process(COMMAND ${EMULATOR} ${TOOL} ${args} RESULT_VARIABLE status
                   OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT status EQUAL 2 OR err STREQUAL "")
     message(FATAL_ERROR "'${case}': status ${status}, stderr '${err}'")
