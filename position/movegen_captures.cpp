@@ -10,27 +10,6 @@
 // the pushes are a second step, capture_mode_push, that walks the slots.
 #include "position/generation.hpp"
 
-namespace {
-
-// A slider's captures in step order; each ray holds at most one.
-void push_slider_captures(int from, int type, Bitboard captures) {
-  if (single(captures)) {
-    int t = square88(lowest(captures));
-    push_known(from, t, board[t]);
-    return;
-  }
-  int index = index64(from);
-  for (const int8_t* p = piece_directions[type]; *p; p++) {
-    Bitboard r = ray[direction_of_step[*p + 17]][index] & captures;
-    if (r) {
-      int t = square88(lowest(r));
-      push_known(from, t, board[t]);
-    }
-  }
-}
-
-}  // namespace
-
 int capture_mode_count(int side) {
   if (in_check) return generate_evasions(CAPTURES, side);
   const Sides s(side);
@@ -105,10 +84,8 @@ void capture_mode_push(int side) {
     if (type == PAWN) {
       int contacts = 0;
       pawn_moves<PUSH_CAPTURE_MODE>(from, side, captures[n], contacts);
-    } else if (type == KING || type == KNIGHT) {
-      push_steps_in_order(from, type, captures[n]);
     } else {
-      push_slider_captures(from, type, captures[n]);
+      push_in_step_order(from, type, captures[n]);
     }
   }
 }

@@ -18,19 +18,6 @@ Bitboard checkers_of(const Sides& s) {
          (diagonal_reach(s.king, s.occupied) & (e[BISHOP] | e[QUEEN]));
 }
 
-// A slider's answers in step order.
-void push_slider_answers(int from, int type, Bitboard answers) {
-  int index = index64(from);
-  for (const int8_t* p = piece_directions[type]; *p; p++) {
-    Bitboard r = ray[direction_of_step[*p + 17]][index] & answers;
-    if (r) {
-      int t = square88(lowest(r));
-      push_known(from, t, board[t]);
-    }
-  }
-}
-
-
 // Pieces with moves to push, by the bit of their slot among the side's
 // sixteen, so that they come out in slot order.
 struct SlotOrder {
@@ -112,10 +99,8 @@ int evasions(int mode, const Sides& s, Bitboard answers) {
         pawn_moves<PUSH_ALL>(from, SIDE, targets, ignored);
       else
         pawn_moves<PUSH_CAPTURE_MODE>(from, SIDE, targets, ignored);
-    } else if (type == KING || type == KNIGHT) {
-      push_steps_in_order(from, type, targets);
     } else {
-      push_slider_answers(from, type, targets);
+      push_in_step_order(from, type, targets);
     }
   }
   return count;
