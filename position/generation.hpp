@@ -232,6 +232,38 @@ int pawn_moves(int from, int side, Bitboard allowed, int& contacts) {
   return count;
 }
 
+// Pieces with moves to push, each under the bit its slot has among its
+// side's sixteen (8..15 and 24..31 as 0..15), so that they come out in slot
+// order whatever order they were found in.
+struct SlotOrder {
+  Bitboard targets[16];
+  unsigned order = 0;
+
+  void note(int index, Bitboard t) {
+    int slot = board[square88(index)];
+    int n = (slot & 7) | ((slot >> 1) & 8);
+    targets[n] = t;
+    order |= 1u << n;
+  }
+  // A pawn's noted targets are the squares its moves may reach, pushed as
+  // `P` says; any other piece's are its moves.
+  template <PawnPushes P>
+  void push(int side) const {
+    for (unsigned rest = order; rest; rest &= rest - 1) {
+      int n = std::countr_zero(rest);
+      int slot = (n & 7) | 8 | ((n & 8) << 1) | (side << 6);
+      int from = board[slot];
+      int type = board[slot + TYPE_OFFSET];
+      if (type == PAWN) {
+        int ignored = 0;
+        pawn_moves<P>(from, side, targets[n], ignored);
+      } else {
+        push_in_step_order(from, type, targets[n]);
+      }
+    }
+  }
+};
+
 // Castling moves of a side not in check, queen side first; not counted. A
 // set right means the king is at home (a king move clears both) and its own
 // rook is on the corner (leaving or entering the corner clears it), so only

@@ -51,41 +51,24 @@ void capture_mode_push(int side) {
   if (in_check) return;  // capture_mode_count has pushed the evasions
   const Sides s(side);
   const Bitboard* own = pieces_of[side];
-  // Each piece's captures under the bit its slot has among the side's
-  // sixteen (8..15 and 24..31 as 0..15), so that they come out in slot order.
-  Bitboard captures[16];
-  unsigned order = 0;
-  auto note = [&](int index, Bitboard targets) {
-    if (!targets) return;
-    int slot = board[square88(index)];
-    int n = (slot & 7) | ((slot >> 1) & 8);
-    captures[n] = targets;
-    order |= 1u << n;
-  };
+  SlotOrder pushes;
   auto allowed = [&](int index) {
     return (s.pinned & bit64(index)) ? s.pin_line(index) : ~Bitboard(0);
   };
-  if (king_targets[s.king] & s.capturable) note(s.king, legal_king_steps(s) & s.capturable);
-  for (Bitboard b = pawns_that_may_push_captures(s); b; b &= b - 1) note(lowest(b), allowed(lowest(b)));
+  if (king_targets[s.king] & s.capturable)
+    if (Bitboard captures = legal_king_steps(s) & s.capturable) pushes.note(s.king, captures);
+  for (Bitboard b = pawns_that_may_push_captures(s); b; b &= b - 1)
+    pushes.note(lowest(b), allowed(lowest(b)));
   for (Bitboard b = own[KNIGHT] & ~s.pinned; b; b &= b - 1)
-    note(lowest(b), knight_targets[lowest(b)] & s.capturable);
+    if (Bitboard captures = knight_targets[lowest(b)] & s.capturable)
+      pushes.note(lowest(b), captures);
   for (Bitboard b = own[BISHOP] | own[ROOK] | own[QUEEN]; b; b &= b - 1) {
     int index = lowest(b);
     Bitboard targets = s.capturable & allowed(index);
     if (!((orthogonal_lines[index] | diagonal_lines[index]) & targets)) continue;
     int type = board[board[square88(index)] + TYPE_OFFSET];
-    note(index, slider_reach(type, index, s.occupied) & targets);
+    if (Bitboard captures = slider_reach(type, index, s.occupied) & targets)
+      pushes.note(index, captures);
   }
-  for (; order; order &= order - 1) {
-    int n = std::countr_zero(order);
-    int slot = (n & 7) | 8 | ((n & 8) << 1) | (side << 6);
-    int from = board[slot];
-    int type = board[slot + TYPE_OFFSET];
-    if (type == PAWN) {
-      int contacts = 0;
-      pawn_moves<PUSH_CAPTURE_MODE>(from, side, captures[n], contacts);
-    } else {
-      push_in_step_order(from, type, captures[n]);
-    }
-  }
+  pushes.push<PUSH_CAPTURE_MODE>(side);
 }

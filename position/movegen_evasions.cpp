@@ -18,18 +18,6 @@ Bitboard checkers_of(const Sides& s) {
          (diagonal_reach(s.king, s.occupied) & (e[BISHOP] | e[QUEEN]));
 }
 
-// Pieces with moves to push, by the bit of their slot among the side's
-// sixteen, so that they come out in slot order.
-struct SlotOrder {
-  Bitboard targets[16];
-  unsigned order = 0;
-  void note(int index, Bitboard t) {
-    int slot = board[square88(index)];
-    int n = (slot & 7) | ((slot >> 1) & 8);
-    targets[n] = t;
-    order |= 1u << n;
-  }
-};
 
 template <int SIDE>
 int evasions(int mode, const Sides& s, Bitboard answers) {
@@ -87,22 +75,10 @@ int evasions(int mode, const Sides& s, Bitboard answers) {
   for (Bitboard b = own[QUEEN]; b; b &= b - 1)
     piece(lowest(b), slider_reach(QUEEN, lowest(b), s.occupied));
 
-  for (unsigned order = pushes.order; order; order &= order - 1) {
-    int n = std::countr_zero(order);
-    int slot = (n & 7) | 8 | ((n & 8) << 1) | (SIDE << 6);
-    int from = board[slot];
-    int type = board[slot + TYPE_OFFSET];
-    Bitboard targets = pushes.targets[n];
-    if (type == PAWN) {
-      int ignored = 0;
-      if (mode & 1)
-        pawn_moves<PUSH_ALL>(from, SIDE, targets, ignored);
-      else
-        pawn_moves<PUSH_CAPTURE_MODE>(from, SIDE, targets, ignored);
-    } else {
-      push_in_step_order(from, type, targets);
-    }
-  }
+  if (mode & 1)
+    pushes.push<PUSH_ALL>(SIDE);
+  else
+    pushes.push<PUSH_CAPTURE_MODE>(SIDE);
   return count;
 }
 
