@@ -11,7 +11,9 @@
 #   STALL_TIMEOUT (seconds without any engine/XBoard traffic, default 300),
 #   DRAW_AFTER_MOVES (XBoard declares a draw after this many moves, default 60),
 #   SCREENSHOT (a PNG file: a picture of XBoard showing the game's final
-#   position is saved there)
+#   position is saved there),
+#   EXPECT_LISTED (an engine command that XBoard must list among its installed
+#   engines, as it does for the plugin files of installed packages)
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -22,6 +24,7 @@ match_timeout=${MATCH_TIMEOUT:-1200}
 stall_timeout=${STALL_TIMEOUT:-300}
 draw_after=${DRAW_AFTER_MOVES:-60}
 screenshot=${SCREENSHOT:-}
+expect_listed=${EXPECT_LISTED:-}
 
 say() { echo "xboard_match: $*"; }
 fail() { echo "xboard_match: FAIL: $*" >&2; exit 1; }
@@ -190,6 +193,12 @@ xboard_args=(
     -saveSettingsOnExit false -popupExitMessage false -popupMoveErrors false
     -soundProgram ""
 )
+# XBoard adds the engines of newly found plugin files to its list of engines,
+# which only shows in the settings it saves on exit.
+settings=$tmp/home/.xboardrc
+if [[ -n $expect_listed ]]; then
+    xboard_args+=(-saveSettingsOnExit true -settingsFile "$settings" -saveSettingsFile "$settings")
+fi
 
 say "playing Quorlix vs Quorlix ($engine), timeout ${match_timeout}s"
 start=$SECONDS
@@ -271,6 +280,13 @@ python3 "$here/xboard_match_check.py" "$pgn" "$debug" >"$summary" || {
     fail "the saved game does not match what the engines played"
 }
 [[ $rc == 0 ]] || fail "XBoard exited with status $rc (see $out/xboard.log)"
+if [[ -n $expect_listed ]]; then
+    [[ -s $settings ]] || fail "XBoard saved no settings"
+    cp "$settings" "$out/xboardrc"
+    sed -n '/^-firstChessProgramNames {/,/^}/p' "$settings" | sed 's/^-firstChessProgramNames {//' |
+        grep -qxF "$expect_listed" ||
+        fail "XBoard does not list $expect_listed among its engines (see $out/xboardrc)"
+fi
 [[ -z $screenshot ]] || take_screenshot
 
 say "game finished in ${elapsed}s"
@@ -278,4 +294,5 @@ sed 's/^/  /' "$summary"
 say "PGN:        $pgn"
 say "debug log:  $debug"
 [[ -z $screenshot ]] || say "screenshot: $screenshot"
+[[ -z $expect_listed ]] || say "XBoard lists the installed engine $expect_listed"
 say "PASS"
