@@ -1,9 +1,11 @@
 #!/bin/bash
 # Builds Quorlix and runs every test: unit and session tests, the sanitizer
 # build, the fuzz targets for a bounded time, a comparison with the
-# reference model, a self-play soak, a real XBoard game, and the Windows
-# build's tests under wine. Installs what a fresh Debian machine lacks.
-# FUZZ_SECONDS sets each fuzz target's time.
+# reference model, a self-play soak, a real XBoard game, the Windows build's
+# tests under wine, and the Debian package installed, played in XBoard and
+# removed. Installs what a fresh Debian machine lacks. FUZZ_SECONDS sets
+# each fuzz target's time. The first stage that fails stops the script with
+# its status.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,35 +21,35 @@ if [ ${#need[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}"
 fi
 
-stages=0
-stage() { echo "== $*"; stages=$((stages + 1)); }
+stages=()
+stage() { stages+=("$1"); echo "== $2"; }
 
-stage "release build and tests"
+stage release "release build and tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build
 ctest --test-dir build --output-on-failure -j2
 
-stage "AddressSanitizer and UndefinedBehaviorSanitizer build and tests"
+stage sanitizers "AddressSanitizer and UndefinedBehaviorSanitizer build and tests"
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORLIX_SANITIZE=ON >/dev/null
 cmake --build build-sanitize
 ctest --test-dir build-sanitize --output-on-failure -j2
 
-stage "memcheck over a console game and an xboard game"
+stage memcheck "memcheck over a console game and an xboard game"
 tests/memcheck.sh build
 
-stage "comparison with the reference model"
+stage reference "comparison with the reference model"
 python3 tests/reference/compare.py build/quorlix-tool --positions 40 --depth 3 --seed "$RANDOM"
 
-stage "fuzz targets"
+stage fuzz "fuzz targets"
 tests/fuzz/run.sh "${FUZZ_SECONDS:-45}"
 
-stage "self-play soak"
+stage soak "self-play soak"
 python3 tests/soak.py build/quorlix --games 2 --seed "$RANDOM"
 
-stage "one game in XBoard"
+stage xboard "one game in XBoard"
 bash tests/xboard_match.sh build/quorlix build/xboard-match
 
-stage "Windows build under wine, and its zip"
+stage windows "the Windows build: its tests under wine, and its zip"
 win_start=$SECONDS
 win_need=()
 command -v x86_64-w64-mingw32-g++-posix >/dev/null || win_need+=(g++-mingw-w64-x86-64-posix)
@@ -73,4 +75,8 @@ fi
 echo "$zip: $listing"
 echo "Windows stage: $((SECONDS - win_start)) s"
 
-echo "stages: $stages passed, 0 failed"
+stage package "the Debian package: lintian, install, a game in XBoard, removal"
+bash tests/package_check.sh build
+
+# Reached only when every stage has passed: set -e stops at the first failure.
+echo "== all ${#stages[@]} stages passed: ${stages[*]}"

@@ -9,7 +9,11 @@
 #           (default: build/xboard-match in the repo)
 # Environment: MATCH_TIMEOUT (seconds for the whole game, default 1200),
 #   STALL_TIMEOUT (seconds without any engine/XBoard traffic, default 300),
-#   DRAW_AFTER_MOVES (XBoard declares a draw after this many moves, default 60)
+#   DRAW_AFTER_MOVES (XBoard declares a draw after this many moves, default 60),
+#   SCREENSHOT (a PNG file: a picture of XBoard showing the game's final
+#   position is saved there),
+#   EXPECT_LISTED (an engine command that XBoard must list among its installed
+#   engines, as it does for the plugin files of installed packages)
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -19,6 +23,8 @@ out=${2:-$repo/build/xboard-match}
 match_timeout=${MATCH_TIMEOUT:-1200}
 stall_timeout=${STALL_TIMEOUT:-300}
 draw_after=${DRAW_AFTER_MOVES:-60}
+screenshot=${SCREENSHOT:-}
+expect_listed=${EXPECT_LISTED:-}
 
 say() { echo "xboard_match: $*"; }
 fail() { echo "xboard_match: FAIL: $*" >&2; exit 1; }
@@ -32,6 +38,7 @@ find_xboard() { command -v xboard || { [[ -x /usr/games/xboard ]] && echo /usr/g
 missing=()
 [[ -n $(find_xboard) ]] || missing+=(xboard)
 command -v Xvfb >/dev/null || missing+=(xvfb)
+[[ -z $screenshot ]] || command -v import >/dev/null || missing+=(imagemagick-6.q16)
 if ((${#missing[@]})); then
     [[ $(id -u) == 0 ]] || fail "need root to install: ${missing[*]}"
     say "installing ${missing[*]}"
@@ -79,7 +86,39 @@ stop_xboard() {
     xboard_pid=
 }
 
+# XBoard quits the moment a match ends, before it draws the last move, so
+# the picture comes from a second XBoard replaying the saved game: it steps
+# through the moves (which also clears the hint it shows on a first start)
+# and stops at the end. Without a window manager its window sits at the top
+# left of a black screen, so trimming the black leaves the window.
+take_screenshot() {
+    local viewer shot=$tmp/shot.png last= sum same=0 i
+    HOME=$tmp/home DISPLAY=$display setsid "$xboard" -ncp -lgf "$pgn" -td 0.05 \
+        -animateMoving false -autoDisplayTags false -autoDisplayComment false \
+        -saveSettingsOnExit false -popupExitMessage false >>"$out/xboard.log" 2>&1 &
+    viewer=$!
+    for i in $(seq 60); do
+        sleep 1
+        DISPLAY=$display import -window root -trim +repage -strip "$shot" 2>/dev/null || continue
+        # A bare screen trims to a pixel or so; XBoard's window is hundreds wide.
+        (($(identify -format %w "$shot") > 100)) || continue
+        # The replay is over when the picture stays the same for two seconds.
+        sum=$(md5sum <"$shot")
+        if [[ $sum == "$last" ]]; then
+            ((++same < 2)) || break
+        else
+            same=0
+            last=$sum
+        fi
+    done
+    kill -TERM -- "-$viewer" 2>/dev/null || true
+    wait "$viewer" 2>/dev/null || true
+    ((same >= 2)) || fail "XBoard's replay of the game did not settle"
+    mv "$shot" "$screenshot"
+}
+
 # --- files -----------------------------------------------------------------
+[[ -z $screenshot ]] || screenshot=$(cd "$(dirname "$screenshot")" && pwd)/$(basename "$screenshot")
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 pgn=$out/game.pgn
@@ -154,6 +193,12 @@ xboard_args=(
     -saveSettingsOnExit false -popupExitMessage false -popupMoveErrors false
     -soundProgram ""
 )
+# XBoard adds the engines of newly found plugin files to its list of engines,
+# which only shows in the settings it saves on exit.
+settings=$tmp/home/.xboardrc
+if [[ -n $expect_listed ]]; then
+    xboard_args+=(-saveSettingsOnExit true -settingsFile "$settings" -saveSettingsFile "$settings")
+fi
 
 say "playing Quorlix vs Quorlix ($engine), timeout ${match_timeout}s"
 start=$SECONDS
@@ -235,9 +280,19 @@ python3 "$here/xboard_match_check.py" "$pgn" "$debug" >"$summary" || {
     fail "the saved game does not match what the engines played"
 }
 [[ $rc == 0 ]] || fail "XBoard exited with status $rc (see $out/xboard.log)"
+if [[ -n $expect_listed ]]; then
+    [[ -s $settings ]] || fail "XBoard saved no settings"
+    cp "$settings" "$out/xboardrc"
+    sed -n '/^-firstChessProgramNames {/,/^}/p' "$settings" | sed 's/^-firstChessProgramNames {//' |
+        grep -qxF "$expect_listed" ||
+        fail "XBoard does not list $expect_listed among its engines (see $out/xboardrc)"
+fi
+[[ -z $screenshot ]] || take_screenshot
 
 say "game finished in ${elapsed}s"
 sed 's/^/  /' "$summary"
 say "PGN:        $pgn"
 say "debug log:  $debug"
+[[ -z $screenshot ]] || say "screenshot: $screenshot"
+[[ -z $expect_listed ]] || say "XBoard lists the installed engine $expect_listed"
 say "PASS"
