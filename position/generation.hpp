@@ -100,12 +100,24 @@ inline int pinned_figure(Bitboard reach, Bitboard line, Bitboard first_steps, co
          popcount(reach & ~line & first_steps & s.occupied);
 }
 
-// Pushes the moves to `targets` in the order of the piece's step list: for
-// a knight or king each target is one step away, for a slider each ray
-// holds at most one of them (its first piece, or the one square of a ray
-// that answers a check).
-inline void push_in_step_order(int from, int type, Bitboard targets) {
+// Pushes the moves to `targets`, squares a knight or king reaches, in the
+// order of its step list.
+inline void push_steps_in_order(int from, int type, Bitboard targets) {
   if (!targets) return;
+  if (single(targets)) {
+    int t = square88(lowest(targets));
+    push_known(from, t, board[t]);
+    return;
+  }
+  for (const int8_t* s = piece_directions[type]; *s; s++) {
+    int t = from + *s;
+    if (on_board(t) && (targets & bit(t))) push_known(from, t, board[t]);
+  }
+}
+
+// The same for a slider whose rays each hold at most one target (its first
+// piece, or the one square of a ray that answers a check).
+inline void push_rays_in_order(int from, int type, Bitboard targets) {
   if (single(targets)) {
     int t = square88(lowest(targets));
     push_known(from, t, board[t]);
@@ -113,12 +125,7 @@ inline void push_in_step_order(int from, int type, Bitboard targets) {
   }
   int index = index64(from);
   for (const int8_t* s = piece_directions[type]; *s; s++) {
-    Bitboard r;
-    if (type & SLIDER)
-      r = ray[direction_of_step[*s + 17]][index] & targets;
-    else
-      r = on_board(from + *s) ? bit(from + *s) & targets : 0;
-    if (r) {
+    if (Bitboard r = ray[direction_of_step[*s + 17]][index] & targets) {
       int t = square88(lowest(r));
       push_known(from, t, board[t]);
     }
@@ -257,8 +264,10 @@ struct SlotOrder {
       if (type == PAWN) {
         int ignored = 0;
         pawn_moves<P>(from, side, targets[n], ignored);
+      } else if (type & SLIDER) {
+        push_rays_in_order(from, type, targets[n]);
       } else {
-        push_in_step_order(from, type, targets[n]);
+        push_steps_in_order(from, type, targets[n]);
       }
     }
   }

@@ -55,7 +55,7 @@ int all_moves(const Sides& s) {
 
   Bitboard king_steps = legal_king_steps(s);
   count += popcount(king_targets[s.king] & s.occupied) + popcount(king_steps);
-  push_in_step_order(square88(s.king), KING, king_steps);
+  push_steps_in_order(square88(s.king), KING, king_steps);
 
   const Bitboard movable = ~s.own & ~pieces_of[s.enemy][KING];
   int contacts = 0;
@@ -83,7 +83,7 @@ int all_moves(const Sides& s) {
         count += popcount(targets & s.occupied);
       } else {
         count += reach_figure(targets, s);
-        push_in_step_order(from, KNIGHT, targets & movable);
+        push_steps_in_order(from, KNIGHT, targets & movable);
       }
     } else {
       Bitboard reach = slider_reach(type, index, s.occupied);
