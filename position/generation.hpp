@@ -35,7 +35,6 @@ struct Sides {
   Bitboard capturable;  // enemy pieces other than the king: a king is never taken
   Bitboard pinned;      // own pieces alone between the king and an enemy line piece
 
-  Sides() = default;
   explicit Sides(int s)
       : side(s),
         enemy(1 - s),
@@ -292,6 +291,6 @@ inline void push_castling(const Sides& s) {
     push_known(home, home + 2, 0);
 }
 
-// The fast generators, each for the case its file describes.
-int generate_all_moves(int side);
+// The moves of a side in check, in either mode (generate_moves' case when
+// in_check is set).
 int generate_evasions(int mode, int side);

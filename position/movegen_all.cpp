@@ -103,14 +103,12 @@ int all_moves(const Sides& s) {
 
 }  // namespace
 
-int generate_all_moves(int side) {
-  const Sides s(side);
-  return side == WHITE ? all_moves<WHITE>(s) : all_moves<BLACK>(s);
-}
-
 int generate_moves(int mode, int side) {
   if (in_check) return generate_evasions(mode, side);
-  if (mode & 1) return generate_all_moves(side);
+  if (mode & 1) {
+    const Sides s(side);
+    return side == WHITE ? all_moves<WHITE>(s) : all_moves<BLACK>(s);
+  }
   int count = capture_mode_count(side);
   capture_mode_push(side);
   return count;
