@@ -39,10 +39,7 @@ int square_attacked(int mode, int side, int square) {
 
 // The same answer as square_attacked(255, ...) on the king's square, from
 // the bitboards.
-int king_attacked(int side) {
-  return attacked_by(side, index64(board[king_slot(1 - side)]),
-                     occupied_by[WHITE] | occupied_by[BLACK]);
-}
+int king_attacked(int side) { return attacks_other_king(side); }
 
 int move_is_legal(Move move) {
   int from = move_from(move), to = move_to(move);

@@ -105,6 +105,12 @@ inline bool attacked_by(int side, int index, Bitboard occupied) {
   return (diagonal_lines[index] & diagonal) && (diagonal_reach(index, occupied) & diagonal);
 }
 
+// king_attacked, inline for make_move.
+inline bool attacks_other_king(int side) {
+  return attacked_by(side, lowest(pieces_of[1 - side][KING]),
+                     occupied_by[WHITE] | occupied_by[BLACK]);
+}
+
 // Adds or removes a piece in the bitboards.
 inline void toggle_piece(int side, int type, int square) {
   Bitboard b = bit(square);

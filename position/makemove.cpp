@@ -86,9 +86,7 @@ int make_move(Move move, int& previous_ep) {
   if (captured != NO_PIECE) remove_piece(captured, to);
   move_piece(mover, side, type, from, to);
 
-  // Whether the side that has moved now attacks the other king.
-  in_check = uint8_t(attacked_by(side, lowest(pieces_of[1 - side][KING]),
-                                 occupied_by[WHITE] | occupied_by[BLACK]));
+  in_check = uint8_t(attacks_other_king(side));
   side_to_move = 1 - side;
   return in_check;
 }
