@@ -12,7 +12,6 @@ Bitboard orthogonal_lines[64];
 Bitboard diagonal_lines[64];
 Bitboard between[64][64];
 Bitboard line_through[64][64];
-int8_t direction_of_step[35];
 Magic orthogonal_magic[64];
 Magic diagonal_magic[64];
 
@@ -100,8 +99,6 @@ void build_magics(Magic* magics, const Bitboard* multipliers, Bitboard* table, i
 
 struct TableBuilder {
   TableBuilder() {
-    for (int8_t& d : direction_of_step) d = -1;
-    for (int d = 0; d < 8; d++) direction_of_step[piece_directions[KING][d] + 17] = int8_t(d);
     for (int i = 0; i < 64; i++) {
       int square = square88(i);
       for (int d = 0; d < 8; d++) {

@@ -51,7 +51,21 @@ extern Bitboard orthogonal_lines[64];   // the four orthogonal rays together
 extern Bitboard diagonal_lines[64];     // the four diagonal rays together
 extern Bitboard between[64][64];        // strictly between two squares of a line
 extern Bitboard line_through[64][64];   // the whole line through two squares
-extern int8_t direction_of_step[35];    // step + 17 -> direction, or -1
+
+// The direction of a king step (its index in the king's step list), or -1.
+constexpr int direction_of(int step) {
+  for (int d = 0; d < 8; d++)
+    if (piece_directions[KING][d] == step) return d;
+  return -1;
+}
+// The same as a table, by step + 17.
+struct StepDirections {
+  int8_t of[35];
+  constexpr StepDirections() : of() {
+    for (int step = -17; step <= 17; step++) of[step + 17] = int8_t(direction_of(step));
+  }
+};
+inline constexpr StepDirections step_directions;
 
 constexpr bool step_is_positive(int d) { return d == 0 || d == 3 || d == 4 || d == 5; }
 constexpr int opposite(int d) { return d < 4 ? d ^ 1 : 11 - d; }

@@ -124,7 +124,7 @@ inline void push_rays_in_order(int from, int type, Bitboard targets) {
   }
   int index = index64(from);
   for (const int8_t* s = piece_directions[type]; *s; s++) {
-    if (Bitboard r = ray[direction_of_step[*s + 17]][index] & targets) {
+    if (Bitboard r = ray[step_directions.of[*s + 17]][index] & targets) {
       int t = square88(lowest(r));
       push_known(from, t, board[t]);
     }

@@ -11,12 +11,6 @@
 
 namespace {
 
-constexpr int direction_of(int step) {
-  for (int d = 0; d < 8; d++)
-    if (piece_directions[KING][d] == step) return d;
-  return -1;
-}
-
 // One ray of a slider, nearest square first; `targets` are the squares it
 // may move to.
 template <int STEP>
