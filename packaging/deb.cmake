@@ -58,9 +58,7 @@ and no options: the same position always gets the same move.
 
 XBoard lists the engine among the installed ones.
 ]])
-if(NOT CPACK_GENERATOR)
-  set(CPACK_GENERATOR DEB)
-endif()
+set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
