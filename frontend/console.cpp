@@ -35,7 +35,7 @@ int read_word(char (&word)[WORD_KEEP + 1], bool& too_long) {
 }  // namespace
 
 int console_main() {
-  printf("Quorlix 1.4\n");
+  printf("Quorlix " QUORLIX_VERSION "\n");
   setup_position();
   int computer_side = BLACK;
   enum { DISPLAY, GENERATE, PROMPT } step = DISPLAY;

@@ -1,82 +1,191 @@
 #!/bin/bash
-# Builds Quorlix and runs every test: unit and session tests, the sanitizer
-# build, the fuzz targets for a bounded time, a comparison with the
-# reference model, a self-play soak, a real XBoard game, the Windows build's
-# tests under wine, and the Debian package installed, played in XBoard and
-# removed. Installs what a fresh Debian machine lacks. FUZZ_SECONDS sets
+# Builds Quorlix and runs its tests, stage by stage: every stage with no
+# arguments (what CI runs, through .ci/run), or only the stages named, in
+# the order of the list below. `tests/run_all.sh --help` lists them.
+#
+# It installs with apt-get what a fresh Debian machine lacks for the chosen
+# stages, so it needs root when something is missing, and always for the
+# package stage; without root it says so before it starts. FUZZ_SECONDS sets
 # each fuzz target's time. The first stage that fails stops the script with
 # its status.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-need=()
-command -v cmake >/dev/null || need+=(cmake)
-command -v ninja >/dev/null || need+=(ninja-build)
-command -v g++ >/dev/null || need+=(g++)
-[ -e /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
-command -v python3 >/dev/null || need+=(python3)
-command -v valgrind >/dev/null || need+=(valgrind)
-if [ ${#need[@]} -gt 0 ]; then
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}"
+all_stages=(release sanitizers memcheck reference fuzz soak xboard windows package)
+
+describe() {
+  case $1 in
+    release) echo "release build (preset release): unit, session, perft and bench tests" ;;
+    sanitizers) echo "the same tests built with AddressSanitizer and UBSan (preset sanitize)" ;;
+    memcheck) echo "valgrind memcheck over a console game and an xboard game" ;;
+    reference) echo "the engine against the reference model in Python, random positions" ;;
+    fuzz) echo "the libFuzzer targets (preset fuzz), FUZZ_SECONDS each (default 45)" ;;
+    soak) echo "self-play soak: two engine processes over the xboard protocol" ;;
+    xboard) echo "one game of the engine against itself in XBoard, under Xvfb" ;;
+    windows) echo "the Windows build (preset windows): its tests under wine, and its zip" ;;
+    package) echo "the Debian package: lintian, install, a game in XBoard, removal" ;;
+  esac
+}
+
+usage() {
+  echo "usage: tests/run_all.sh [STAGE...]    (no stage: all of them)"
+  echo
+  echo "stages, in the order they run:"
+  for s in "${all_stages[@]}"; do printf '  %-11s %s\n' "$s" "$(describe "$s")"; done
+  echo
+  echo "Missing Debian packages are installed first, which needs root; the"
+  echo "package stage always needs root, as it installs and removes the engine."
+}
+
+chosen=()
+for arg in "$@"; do
+  case $arg in
+    -h | --help | help) usage; exit 0 ;;
+  esac
+  if [[ " ${all_stages[*]} " != *" $arg "* ]]; then
+    echo "tests/run_all.sh: no stage '$arg'" >&2
+    usage >&2
+    exit 2
+  fi
+done
+for s in "${all_stages[@]}"; do
+  if [ $# -eq 0 ] || [[ " $* " == *" $s "* ]]; then chosen+=("$s"); fi
+done
+
+have() { command -v "$1" >/dev/null || [ -x "/usr/games/$1" ]; }
+
+# The Debian packages a stage needs that this machine lacks.
+missing_for() {
+  local m=()
+  have cmake || m+=(cmake)
+  have ninja || m+=(ninja-build)
+  have g++ || m+=(g++)
+  case $1 in
+    release | sanitizers)
+      [ -e /usr/include/gtest/gtest.h ] || m+=(libgtest-dev)
+      have python3 || m+=(python3) ;;
+    memcheck) have valgrind || m+=(valgrind) ;;
+    reference | soak) have python3 || m+=(python3) ;;
+    fuzz)
+      have clang++ || m+=(clang)
+      # Debian ships the sanitizer and libFuzzer runtimes in a package of their own.
+      { have clang++ && [ -e "$(clang++ -print-file-name=libclang_rt.fuzzer-x86_64.a)" ]; } ||
+        m+=(libclang-rt-dev) ;;
+    xboard | package)
+      have xboard || m+=(xboard)
+      have Xvfb || m+=(xvfb)
+      have python3 || m+=(python3) ;;&
+    package)
+      have dpkg-shlibdeps || m+=(dpkg-dev)
+      have file || m+=(file)
+      have lintian || m+=(lintian)
+      have man || m+=(man-db) ;;
+    windows)
+      have x86_64-w64-mingw32-g++-posix || m+=(g++-mingw-w64-x86-64-posix)
+      # Debian's wine64 keeps its loader out of PATH unless the wine package is there.
+      have wine64 || [ -x /usr/lib/wine/wine64 ] || m+=(wine64) ;;
+  esac
+  echo "${m[@]}"
+}
+
+missing=()
+for s in "${chosen[@]}"; do
+  for p in $(missing_for "$s"); do
+    [[ " ${missing[*]} " == *" $p "* ]] || missing+=("$p")
+  done
+done
+
+if [ "$(id -u)" != 0 ]; then
+  why=()
+  [ ${#missing[@]} -eq 0 ] || why+=("it installs what is missing with apt-get: ${missing[*]}")
+  [[ " ${chosen[*]} " != *" package "* ]] || why+=("the package stage installs and removes the engine's Debian package")
+  if [ ${#why[@]} -gt 0 ]; then
+    echo "tests/run_all.sh needs root here:" >&2
+    printf '  - %s\n' "${why[@]}" >&2
+    echo "Run it with sudo, install the packages yourself, or choose other stages (--help lists them)." >&2
+    exit 2
+  fi
+fi
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "== installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get -o DPkg::Lock::Timeout=900 update -qq
+  # No recommends: xboard's would bring a chess engine that must not play here.
+  apt-get -o DPkg::Lock::Timeout=900 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-stages=()
-stage() { stages+=("$1"); echo "== $2"; }
+# The release build, which later stages run; built once per run.
+release_built=no
+release_build() {
+  if [ $release_built = no ]; then
+    cmake --preset release >/dev/null
+    cmake --build --preset release
+    release_built=yes
+  fi
+}
 
-stage release "release build and tests"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build
-ctest --test-dir build --output-on-failure -j2
+stage_release() {
+  release_build
+  ctest --preset release
+}
 
-stage sanitizers "AddressSanitizer and UndefinedBehaviorSanitizer build and tests"
-cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORLIX_SANITIZE=ON >/dev/null
-cmake --build build-sanitize
-ctest --test-dir build-sanitize --output-on-failure -j2
+stage_sanitizers() {
+  cmake --preset sanitize >/dev/null
+  cmake --build --preset sanitize
+  ctest --preset sanitize
+}
 
-stage memcheck "memcheck over a console game and an xboard game"
-tests/memcheck.sh build
+stage_memcheck() {
+  release_build
+  tests/memcheck.sh build
+}
 
-stage reference "comparison with the reference model"
-python3 tests/reference/compare.py build/quorlix-tool --positions 40 --depth 3 --seed "$RANDOM"
+stage_reference() {
+  release_build
+  python3 tests/reference/compare.py build/quorlix-tool --positions 40 --depth 3 --seed "$RANDOM"
+}
 
-stage fuzz "fuzz targets"
-tests/fuzz/run.sh "${FUZZ_SECONDS:-45}"
+stage_fuzz() { tests/fuzz/run.sh "${FUZZ_SECONDS:-45}"; }
 
-stage soak "self-play soak"
-python3 tests/soak.py build/quorlix --games 2 --seed "$RANDOM"
+stage_soak() {
+  release_build
+  python3 tests/soak.py build/quorlix --games 2 --seed "$RANDOM"
+}
 
-stage xboard "one game in XBoard"
-bash tests/xboard_match.sh build/quorlix build/xboard-match
+stage_xboard() {
+  release_build
+  bash tests/xboard_match.sh build/quorlix build/xboard-match
+}
 
-stage windows "the Windows build: its tests under wine, and its zip"
-win_start=$SECONDS
-win_need=()
-command -v x86_64-w64-mingw32-g++-posix >/dev/null || win_need+=(g++-mingw-w64-x86-64-posix)
-# Debian's wine64 keeps its loader out of PATH unless the wine package is there.
-command -v wine64 >/dev/null || [ -x /usr/lib/wine/wine64 ] || win_need+=(wine64)
-if [ ${#win_need[@]} -gt 0 ]; then
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -qq \
-    --no-install-recommends "${win_need[@]}"
-fi
-cmake --preset windows >/dev/null
-cmake --build build-windows
-cmake --build build-windows --target emulator-start
-ctest --test-dir build-windows --output-on-failure -j2
-version=$(sed -n 's/^project(quorlix VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-zip=quorlix-$version-win64.zip
-(cd build-windows && rm -f "$zip" && cpack -G ZIP >/dev/null)
-listing=$(cd build-windows && cmake -E tar tf "$zip" | LC_ALL=C sort | tr '\n' ' ')
-if [ "$listing" != "README.txt quorlix-tool.exe quorlix.exe " ]; then
-  echo "$zip holds: $listing" >&2
-  exit 1
-fi
-echo "$zip: $listing"
-echo "Windows stage: $((SECONDS - win_start)) s"
+stage_windows() {
+  cmake --preset windows >/dev/null
+  cmake --build --preset windows
+  cmake --build --preset windows --target emulator-start
+  ctest --preset windows
+  rm -f build-windows/quorlix-*-win64.zip
+  (cd build-windows && cpack -G ZIP >/dev/null)
+  local zip listing
+  zip=$(cd build-windows && echo quorlix-*-win64.zip)
+  listing=$(cd build-windows && cmake -E tar tf "$zip" | LC_ALL=C sort | tr '\n' ' ')
+  if [ "$listing" != "README.txt quorlix-tool.exe quorlix.exe " ]; then
+    echo "$zip holds: $listing" >&2
+    return 1
+  fi
+  echo "$zip: $listing"
+}
 
-stage package "the Debian package: lintian, install, a game in XBoard, removal"
-bash tests/package_check.sh build
+stage_package() {
+  release_build
+  bash tests/package_check.sh build
+}
 
+ran=()
+for s in "${chosen[@]}"; do
+  echo "== $s: $(describe "$s")"
+  started=$SECONDS
+  "stage_$s"
+  ran+=("$s")
+  echo "== $s passed in $((SECONDS - started)) s"
+done
 # Reached only when every stage has passed: set -e stops at the first failure.
-echo "== all ${#stages[@]} stages passed: ${stages[*]}"
+echo "== all ${#ran[@]} stages passed: ${ran[*]}"

@@ -1,4 +1,5 @@
-# Bad input to quorlix-tool gets one line on standard error and status 2.
+# Bad input to quorlix-tool gets one line on standard error and status 2;
+# --help gets the usage on standard output and status 0.
 # cmake [-DEMULATOR=...] -DTOOL=... -P tool_errors.cmake
 set(cases
   "perft"
@@ -25,3 +26,10 @@ foreach(case ${cases})
     message(FATAL_ERROR "'${case}': status ${status}, stderr '${err}'")
   endif()
 endforeach()
+
+# Asked for, the usage goes to standard output, and the status is 0.
+execute_process(COMMAND ${EMULATOR} ${TOOL} --help RESULT_VARIABLE status
+                OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT status EQUAL 0 OR NOT out MATCHES "usage: quorlix-tool perft" OR NOT err STREQUAL "")
+  message(FATAL_ERROR "'--help': status ${status}, stdout '${out}', stderr '${err}'")
+endif()

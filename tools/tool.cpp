@@ -13,6 +13,15 @@ namespace {
 
 constexpr int EXIT_USAGE = 2;
 
+const char usage[] =
+    "usage: quorlix-tool perft DEPTH [FEN]    leaf count of the legal-move tree\n"
+    "       quorlix-tool divide DEPTH [FEN]   the same per root move\n"
+    "       quorlix-tool bench [N]            nodes and speed over fixed positions (or the Nth)\n"
+    "       quorlix-tool gen MODE [FEN]       the generated list (255 all, 0 captures)\n"
+    "       quorlix-tool think DEPTH [FEN]    the engine's output for one move at DEPTH\n"
+    "       quorlix-tool play DEPTH           the console game with the engine at DEPTH\n"
+    "       quorlix-tool --help               this text\n";
+
 [[noreturn]] void fail(const char* what) {
   fprintf(stderr, "quorlix-tool: %s\n", what);
   exit(EXIT_USAGE);
@@ -157,12 +166,8 @@ int main(int argc, char** argv) {
   if (!strcmp(command, "think")) return run_think(argc, argv);
   if (!strcmp(command, "gen")) return run_gen(argc, argv);
   if (!strcmp(command, "play")) return run_play(argc, argv);
-  fprintf(stderr,
-          "usage: quorlix-tool perft DEPTH [FEN]    leaf count of the legal-move tree\n"
-          "       quorlix-tool divide DEPTH [FEN]   the same per root move\n"
-          "       quorlix-tool bench [N]            nodes and speed over fixed positions (or the Nth)\n"
-          "       quorlix-tool gen MODE [FEN]       the generated list (255 all, 0 captures)\n"
-          "       quorlix-tool think DEPTH [FEN]    the engine's output for one move at DEPTH\n"
-          "       quorlix-tool play DEPTH           the console game with the engine at DEPTH\n");
-  return EXIT_USAGE;
+  // Asked for, the usage is the answer; otherwise it explains a mistake.
+  bool asked = !strcmp(command, "--help") || !strcmp(command, "-h") || !strcmp(command, "help");
+  fputs(usage, asked ? stdout : stderr);
+  return asked ? 0 : EXIT_USAGE;
 }

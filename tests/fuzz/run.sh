@@ -5,13 +5,13 @@
 #   tests/fuzz/run.sh [SECONDS_PER_TARGET] [TARGET...]
 #
 # SECONDS_PER_TARGET defaults to 60; TARGET defaults to all of them. The
-# build, working corpora, crash inputs and logs go to build-fuzz/ (or
-# $QUORLIX_FUZZ_BUILD). Exits 1 when any target finds a crash, a leak, a
-# timeout or a broken invariant.
+# build (the fuzz preset), working corpora, crash inputs and logs go to
+# build-fuzz/. Exits 1 when any target finds a crash, a leak, a timeout or a
+# broken invariant.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-build=${QUORLIX_FUZZ_BUILD:-$root/build-fuzz}
+build=$root/build-fuzz
 
 seconds=${1:-60}
 if ! [[ $seconds =~ ^[1-9][0-9]*$ ]]; then
@@ -56,8 +56,7 @@ if [ ${#need[@]} -gt 0 ] || ! fuzzer_links; then
 fi
 
 echo "== building the fuzz targets in $build"
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$build" -j 2 --target "${targets[@]}"
+(cd "$root" && cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j 2 --target "${targets[@]}")
 
 failed=()
 mkdir -p "$build/logs"
@@ -74,7 +73,7 @@ for target in "${targets[@]}"; do
 
   started=$(date +%s)
   status=0
-  "$build/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  "$build/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$artifacts/" "$corpus" >"$log" 2>&1 || status=$?
   elapsed=$(( $(date +%s) - started ))
 
@@ -92,7 +91,7 @@ for target in "${targets[@]}"; do
     # The report is what comes after libFuzzer's start-up chatter.
     grep -v -E '^(INFO:|#[0-9]+)' "$log" | tail -n 60 | sed 's/^/    /'
     for input in "$artifacts"/*; do
-      [ -e "$input" ] && echo "    reproduce: $build/$target $input"
+      [ -e "$input" ] && echo "    reproduce: $build/fuzz/$target $input"
     done
     echo "    full log: $log"
   fi
