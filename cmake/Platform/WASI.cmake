@@ -1,0 +1,5 @@
+# The WASI "operating system" for CMake: static programs in .wasm files, no
+# shared libraries.
+set(WASI 1)
+set(CMAKE_EXECUTABLE_SUFFIX .wasm)
+set_property(GLOBAL PROPERTY TARGET_SUPPORTS_SHARED_LIBS FALSE)
