@@ -11,7 +11,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-all_stages=(release sanitizers memcheck reference fuzz soak xboard windows package)
+all_stages=(release sanitizers memcheck reference fuzz soak xboard windows web package)
 
 describe() {
   case $1 in
@@ -23,6 +23,7 @@ describe() {
     soak) echo "self-play soak: two engine processes over the xboard protocol" ;;
     xboard) echo "one game of the engine against itself in XBoard, under Xvfb" ;;
     windows) echo "the Windows build (preset windows): its tests under wine, and its zip" ;;
+    web) echo "the web build (preset web): its tests under node, a game in headless Chromium" ;;
     package) echo "the Debian package: lintian, install, a game in XBoard, removal" ;;
   esac
 }
@@ -84,6 +85,16 @@ missing_for() {
       have x86_64-w64-mingw32-g++-posix || m+=(g++-mingw-w64-x86-64-posix)
       # Debian's wine64 keeps its loader out of PATH unless the wine package is there.
       have wine64 || [ -x /usr/lib/wine/wine64 ] || m+=(wine64) ;;
+    web)
+      have clang++ || m+=(clang)
+      have wasm-ld || m+=(lld)
+      [ -e /usr/lib/wasm32-wasi/libc.a ] || m+=(wasi-libc)
+      [ -e /usr/lib/wasm32-wasi/libc++.a ] || m+=(libc++-dev-wasm32)
+      { have clang++ && [ -e "$(clang++ --target=wasm32-wasi -print-libgcc-file-name)" ]; } ||
+        m+=(libclang-rt-dev-wasm32)
+      have node || m+=(nodejs)
+      have npm || m+=(npm)
+      have chromium || m+=(chromium) ;;
   esac
   echo "${m[@]}"
 }
@@ -172,6 +183,14 @@ stage_windows() {
     return 1
   fi
   echo "$zip: $listing"
+}
+
+# The site in build-web/site; ctest runs the transcripts and bench under
+# node, the WASI shim's test and the browser game.
+stage_web() {
+  cmake --preset web >/dev/null
+  cmake --build --preset web
+  ctest --preset web
 }
 
 stage_package() {
