@@ -1,5 +1,6 @@
 // Front ends: square and move text, the board display, the console mode
-// (the program's start) and the xboard protocol mode.
+// (the program's start), the xboard protocol mode, and the UCI front end of
+// the program beside the engine.
 #pragma once
 
 #include "position/position.hpp"
@@ -25,3 +26,10 @@ Move* find_typed_move(Move typed);
 int console_main();
 // The xboard protocol mode; returns 0 when standard input ends.
 int xboard_loop();
+
+// The UCI protocol, one line of input (its line end optional): the replies
+// go to standard output, each line flushed. A "go" searches before it
+// returns, unless it is "go infinite", whose bestmove waits for "stop".
+// Returns 0 after "quit", 1 otherwise. Any thread may end a running search
+// meanwhile with stop_conditions.requested (search/search.hpp).
+int uci_command(const char* line);

@@ -87,8 +87,32 @@ int quiesce(int alpha, int beta, int depth) {
   return in_check ? -MATE_SCORE : best;
 }
 
-int search(int alpha, int beta, int depth, int root_depth, int null_state, int pv_node,
-           PvLine& pv) {
+StopConditions stop_conditions;
+
+namespace {
+
+// Whether an interruptible search must give up now. The clock is read only
+// every few thousand nodes: that is well under a millisecond of search.
+bool must_stop() {
+  StopConditions& c = stop_conditions;
+  if (c.stopped) return true;
+  if (c.requested.load(std::memory_order_relaxed) || (c.node_limit && node_count >= c.node_limit))
+    return c.stopped = true;
+  if (c.has_deadline && node_count >= c.next_clock_check) {
+    constexpr int NODES_BETWEEN_CLOCK_READS = 4096;
+    c.next_clock_check = node_count + NODES_BETWEEN_CLOCK_READS;
+    if (std::chrono::steady_clock::now() >= c.deadline) return c.stopped = true;
+  }
+  return false;
+}
+
+// The principal search, in two builds: the engine's, which runs to its
+// depth, and one that gives up as soon as must_stop says so. Giving up
+// returns at once after a child, before its score is used, so the position
+// is taken back move by move and nothing is learnt from the abandoned part.
+template <bool STOPPABLE>
+int search_node(int alpha, int beta, int depth, int root_depth, int null_state, int pv_node,
+                PvLine& pv) {
   pv.length = 0;
   if (depth <= 0) return quiesce(alpha, beta, depth);
   node_count++;
@@ -101,9 +125,10 @@ int search(int alpha, int beta, int depth, int root_depth, int null_state, int p
   if (ply > 0 && depth > 2 && !in_check && !(null_state & 1) &&
       material[side_to_move] >= NULL_MOVE_MATERIAL) {
     side_to_move = 1 - side_to_move;
-    int score = -search(-beta, 1 - beta, depth - NULL_MOVE_REDUCTION, root_depth, null_state + 1,
-                        0, child_pv);
+    int score = -search_node<STOPPABLE>(-beta, 1 - beta, depth - NULL_MOVE_REDUCTION, root_depth,
+                                        null_state + 1, 0, child_pv);
     side_to_move = 1 - side_to_move;
+    if (STOPPABLE && must_stop()) return 0;
     if (score >= beta) return score;
   }
 
@@ -127,20 +152,27 @@ int search(int alpha, int beta, int depth, int root_depth, int null_state, int p
 
     int score;
     if (depth > 2 && pv_node && alpha_raised) {
-      score = -search(-alpha - 1, -alpha, depth - 1, root_depth, null_state, 0, child_pv);
-      if (score > alpha && score < beta) {
+      score = -search_node<STOPPABLE>(-alpha - 1, -alpha, depth - 1, root_depth, null_state, 0,
+                                      child_pv);
+      if (score > alpha && score < beta && !(STOPPABLE && must_stop())) {
         in_check = uint8_t(gives_check);
-        score = -search(-beta, -alpha, depth - 1, root_depth, null_state, 1, child_pv);
+        score = -search_node<STOPPABLE>(-beta, -alpha, depth - 1, root_depth, null_state, 1,
+                                        child_pv);
       }
     } else if (depth == 1) {
       // The child's first step, taken here: most nodes lie at the horizon.
       child_pv.length = 0;
       score = -quiesce(-beta, -alpha, 0);
     } else {
-      score = -search(-beta, -alpha, depth - 1, root_depth, null_state, pv_node, child_pv);
+      score = -search_node<STOPPABLE>(-beta, -alpha, depth - 1, root_depth, null_state, pv_node,
+                                      child_pv);
     }
     castle_rights = saved_rights;
     unmake_move(move, previous_ep);
+    if (STOPPABLE && must_stop()) {
+      move_top = start;
+      return 0;
+    }
 
     if (score > best) {
       best = score;
@@ -161,4 +193,30 @@ int search(int alpha, int beta, int depth, int root_depth, int null_state, int p
   }
   move_top = start;
   return best;
+}
+
+// One iteration of the driver: the full window from the game position.
+template <bool STOPPABLE>
+int search_root(int depth, int in_check_at_root) {
+  follow_pv = 1;
+  in_check = uint8_t(in_check_at_root);
+  move_top = move_stack;
+  return search_node<STOPPABLE>(-INFINITE_SCORE, INFINITE_SCORE, depth, depth, 0, 1, pv_line);
+}
+
+}  // namespace
+
+int search(int alpha, int beta, int depth, int root_depth, int null_state, int pv_node,
+           PvLine& pv) {
+  return search_node<false>(alpha, beta, depth, root_depth, null_state, pv_node, pv);
+}
+
+int search_iteration(int depth, int in_check_at_root) {
+  return search_root<false>(depth, in_check_at_root);
+}
+
+int search_iteration_until_stopped(int depth, int in_check_at_root) {
+  stop_conditions.stopped = false;
+  stop_conditions.next_clock_check = node_count;
+  return search_root<true>(depth, in_check_at_root);
 }

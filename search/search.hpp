@@ -2,6 +2,9 @@
 // principal searches, and `think`, which chooses and plays the engine's move.
 #pragma once
 
+#include <atomic>
+#include <chrono>
+
 #include "position/position.hpp"
 
 constexpr int INFINITE_SCORE = 10000;
@@ -34,6 +37,28 @@ int quiesce(int alpha, int beta, int depth);
 // Fail-soft alpha-beta with null move, PV probes and killers.
 int search(int alpha, int beta, int depth, int root_depth, int null_state, int pv_node,
            PvLine& pv);
+
+// One iteration of iterative deepening: the root search of `depth` from the
+// game position, whose check flag the caller passes (the previous
+// iteration's unmakes have cleared in_check). Fills pv_line.
+int search_iteration(int depth, int in_check_at_root);
+
+// What ends a search that may be stopped early: a request (from another
+// thread), a node budget or a deadline. The engine's own search never
+// looks at them; the UCI front end's does.
+struct StopConditions {
+  std::atomic<bool> requested{false};
+  int node_limit = 0;  // 0: none
+  bool has_deadline = false;
+  std::chrono::steady_clock::time_point deadline;
+  bool stopped = false;  // set once the search has given up
+  int next_clock_check = 0;
+};
+extern StopConditions stop_conditions;
+// search_iteration, given up as soon as one of the stop conditions holds;
+// then stop_conditions.stopped is set and the score and pv_line are not to
+// be used. The position and move_top are restored either way.
+int search_iteration_until_stopped(int depth, int in_check_at_root);
 
 // The engine's move for the side to move: iterative deepening to MAX_DEPTH
 // (one more in check), progress lines, "move ..." and the move played.

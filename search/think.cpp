@@ -29,10 +29,7 @@ int think_to(int max_depth) {
   pv_line = PvLine{};
   int score = 0;
   for (int d = 1; d <= limit; d++) {
-    follow_pv = 1;
-    in_check = uint8_t(saved_check);
-    move_top = move_stack;
-    score = search(-INFINITE_SCORE, INFINITE_SCORE, d, d, 0, 1, pv_line);
+    score = search_iteration(d, saved_check);
     if (think_prints) {
       printf("%d %d %d %d", d, score, d, node_count);
       for (int i = 0; i < pv_line.length; i++) printf(" %s", format_move(pv_line.moves[i]));

@@ -3,6 +3,8 @@
 # cmake -DENGINE=... -DINPUT=x.in -DEXPECTED=x.out -DACTUAL=... -P run_session.cmake
 # A cross build adds -DEMULATOR=... to run the engine, and -DCRLF=ON when the
 # engine's text-mode output ends lines with CR LF, which is then read as LF.
+# -DMASK=ON replaces the UCI info lines' speed and time, which vary from run
+# to run, with "*".
 execute_process(
   COMMAND ${EMULATOR} ${ENGINE}
   INPUT_FILE ${INPUT}
@@ -12,9 +14,14 @@ execute_process(
 if(NOT status STREQUAL "0")
   message(FATAL_ERROR "exit status ${status}")
 endif()
-if(CRLF)
+if(CRLF OR MASK)
   file(READ ${ACTUAL} output)
-  string(REPLACE "\r\n" "\n" output "${output}")
+  if(CRLF)
+    string(REPLACE "\r\n" "\n" output "${output}")
+  endif()
+  if(MASK)
+    string(REGEX REPLACE " nps [0-9]+ time [0-9]+" " nps * time *" output "${output}")
+  endif()
   file(WRITE ${ACTUAL} "${output}")
 endif()
 execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${EXPECTED} ${ACTUAL}

@@ -19,7 +19,7 @@ if ! [[ $seconds =~ ^[1-9][0-9]*$ ]]; then
   exit 2
 fi
 shift $(( $# > 0 ? 1 : 0 ))
-all_targets=(fuzz_parse_move fuzz_console fuzz_xboard fuzz_fen fuzz_rules)
+all_targets=(fuzz_parse_move fuzz_console fuzz_xboard fuzz_fen fuzz_rules fuzz_uci)
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all_targets[@]}")
 
