@@ -11,7 +11,7 @@ import {
   PROMOTION_DIALOG_RESULT_TYPE,
 } from './lib/cm-chessboard/src/extensions/promotion-dialog/PromotionDialog.js';
 
-const GO = 'go depth 7';  // the engine's own depth, so its moves are its own
+const GO = 'go';  // to the engine's own depth (7 plies, 8 in check): its own moves
 const START_TIMEOUT_MS = 20000;
 const SILENCE_TIMEOUT_MS = 60000;  // a depth-7 search prints a line well within this
 
@@ -43,7 +43,7 @@ class Engine {
     worker.onerror = (event) => {
       event.preventDefault();
       if (worker === this.worker) {
-        this.fail(`the engine's worker could not run (${event.message || 'no reason given'})`);
+        this.fail(`the engine's worker (worker.js) could not be loaded or run${event.message ? ` (${event.message})` : ''}`);
       }
     };
     // The worker keeps these until the module has loaded.
@@ -309,7 +309,7 @@ function showStatus() {
   let text;
   let state = '';
   if (failure) {
-    text = `Something went wrong: ${failure}. New game starts the engine again.`;
+    text = `Something went wrong: ${failure}.${engine ? ' New game starts the engine again.' : ''}`;
     state = 'error';
   } else if (over) {
     text = over;
@@ -372,6 +372,22 @@ function sanLine(uciMoves) {
   return text.join(' ');
 }
 
+// The side chosen last time, kept by the browser; a browser that keeps
+// nothing (private windows, storage turned off) just starts with White.
+function remember(key, value) {
+  try {
+    localStorage.setItem(`quorlix-${key}`, value);
+  } catch {}
+}
+
+function recall(key) {
+  try {
+    return localStorage.getItem(`quorlix-${key}`);
+  } catch {
+    return null;
+  }
+}
+
 // ---- Start -----------------------------------------------------------------------
 
 element('new-game').addEventListener('click', newGame);
@@ -381,6 +397,7 @@ element('flip').addEventListener('click', () => {
 });
 element('side').addEventListener('change', (event) => {
   human = event.target.value === 'black' ? 'b' : 'w';
+  remember('side', event.target.value);
   // The engine takes over the other side where the game stands.
   if (thinking) restartEngine();
   board.setOrientation(human === 'w' ? COLOR.white : COLOR.black);
@@ -392,6 +409,7 @@ window.addEventListener('hashchange', () => {
 });
 
 document.documentElement.dataset.started = 'yes';
+if (recall('side') === 'black') element('side').value = 'black';
 human = element('side').value === 'black' ? 'b' : 'w';
 startFromLink();
 game = new Chess(startFen);
