@@ -4,7 +4,7 @@
 // before each of its moves it gets the whole game as "position ... moves ..."
 // and "go", and answers with "info" lines and "bestmove".
 import { Chess, validateFen } from './lib/chess.js/dist/esm/chess.js';
-import { Chessboard, COLOR, FEN, INPUT_EVENT_TYPE } from './lib/cm-chessboard/src/Chessboard.js';
+import { BORDER_TYPE, Chessboard, COLOR, FEN, INPUT_EVENT_TYPE } from './lib/cm-chessboard/src/Chessboard.js';
 import { Markers, MARKER_TYPE } from './lib/cm-chessboard/src/extensions/markers/Markers.js';
 import {
   PromotionDialog,
@@ -91,7 +91,7 @@ let catchingUp = false;  // the board is still showing the last change
 const board = new Chessboard(element('board'), {
   position: FEN.start,
   assetsUrl: 'lib/cm-chessboard/assets/',
-  style: { borderType: 'frame', animationDuration: 200 },
+  style: { borderType: BORDER_TYPE.frame, animationDuration: 200 },
   extensions: [{ class: Markers, props: { autoMarkers: MARKER_TYPE.frame } }, { class: PromotionDialog }],
 });
 
@@ -216,7 +216,9 @@ function onInput(event) {
         .find((candidate) => candidate.to === event.squareTo);
       if (!move) return false;
       if (move.promotion) {
+        const asked = game.fen();
         board.showPromotionDialog(event.squareTo, human === 'w' ? COLOR.white : COLOR.black, (result) => {
+          if (game.fen() !== asked) return;  // Undo or New game came first
           if (result.type === PROMOTION_DIALOG_RESULT_TYPE.pieceSelected) {
             playerMove({ from: move.from, to: move.to, promotion: result.piece.charAt(1) });
           } else {
