@@ -11,17 +11,19 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-all_stages=(release sanitizers memcheck reference fuzz soak xboard windows web package)
+all_stages=(release sanitizers tsan memcheck reference fuzz soak xboard uci windows web package)
 
 describe() {
   case $1 in
     release) echo "release build (preset release): unit, session, perft and bench tests" ;;
     sanitizers) echo "the same tests built with AddressSanitizer and UBSan (preset sanitize)" ;;
+    tsan) echo "quorlix-uci's sessions and threads under ThreadSanitizer (preset tsan)" ;;
     memcheck) echo "valgrind memcheck over a console game and an xboard game" ;;
     reference) echo "the engine against the reference model in Python, random positions" ;;
     fuzz) echo "the libFuzzer targets (preset fuzz), FUZZ_SECONDS each (default 45)" ;;
     soak) echo "self-play soak: two engine processes over the xboard protocol" ;;
     xboard) echo "one game of the engine against itself in XBoard, under Xvfb" ;;
+    uci) echo "quorlix-uci in real clients: games through polyglot, and one in XBoard" ;;
     windows) echo "the Windows build (preset windows): its tests under wine, and its zip" ;;
     web) echo "the web build (preset web): its tests under node, a game in headless Chromium" ;;
     package) echo "the Debian package: lintian, install, a game in XBoard, removal" ;;
@@ -62,7 +64,7 @@ missing_for() {
   have ninja || m+=(ninja-build)
   have g++ || m+=(g++)
   case $1 in
-    release | sanitizers)
+    release | sanitizers | tsan)
       [ -e /usr/include/gtest/gtest.h ] || m+=(libgtest-dev)
       have python3 || m+=(python3) ;;
     memcheck) have valgrind || m+=(valgrind) ;;
@@ -72,10 +74,11 @@ missing_for() {
       # Debian ships the sanitizer and libFuzzer runtimes in a package of their own.
       { have clang++ && [ -e "$(clang++ -print-file-name=libclang_rt.fuzzer-x86_64.a)" ]; } ||
         m+=(libclang-rt-dev) ;;
-    xboard | package)
+    xboard | uci | package)
       have xboard || m+=(xboard)
       have Xvfb || m+=(xvfb)
       have python3 || m+=(python3) ;;&
+    uci) have polyglot || m+=(polyglot) ;;
     package)
       have dpkg-shlibdeps || m+=(dpkg-dev)
       have file || m+=(file)
@@ -146,6 +149,12 @@ stage_sanitizers() {
   ctest --preset sanitize
 }
 
+stage_tsan() {
+  cmake --preset tsan >/dev/null
+  cmake --build --preset tsan
+  ctest --preset tsan -R 'session\.uci_|uci\.threads'
+}
+
 stage_memcheck() {
   release_build
   tests/memcheck.sh build
@@ -166,6 +175,13 @@ stage_soak() {
 stage_xboard() {
   release_build
   bash tests/xboard_match.sh build/quorlix build/xboard-match
+}
+
+stage_uci() {
+  release_build
+  python3 tests/uci_polyglot.py build/quorlix-uci --log build/uci-polyglot --seed "$RANDOM"
+  UCI=1 TIME_CONTROL=0:20 START_FEN="r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1" \
+    bash tests/xboard_match.sh build/quorlix-uci build/xboard-uci-match
 }
 
 stage_windows() {

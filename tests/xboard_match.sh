@@ -13,7 +13,14 @@
 #   SCREENSHOT (a PNG file: a picture of XBoard showing the game's final
 #   position is saved there),
 #   EXPECT_LISTED (an engine command that XBoard must list among its installed
-#   engines, as it does for the plugin files of installed packages)
+#   engines, as it does for the plugin files of installed packages),
+#   UCI (non-empty: ENGINE speaks UCI, like quorlix-uci, and XBoard runs it
+#   through the polyglot adapter; then XBoard also calls flags, and a side
+#   that oversteps its time loses and fails the test),
+#   TIME_CONTROL (XBoard's -timeControl: minutes, or minutes:seconds, for
+#   the game; default 60),
+#   START_FEN (a position to start from; XBoard sends it with setboard,
+#   which only the UCI program's adapter knows)
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -25,6 +32,9 @@ stall_timeout=${STALL_TIMEOUT:-300}
 draw_after=${DRAW_AFTER_MOVES:-60}
 screenshot=${SCREENSHOT:-}
 expect_listed=${EXPECT_LISTED:-}
+uci=${UCI:-}
+time_control=${TIME_CONTROL:-60}
+start_fen=${START_FEN:-}
 
 say() { echo "xboard_match: $*"; }
 fail() { echo "xboard_match: FAIL: $*" >&2; exit 1; }
@@ -39,6 +49,9 @@ missing=()
 [[ -n $(find_xboard) ]] || missing+=(xboard)
 command -v Xvfb >/dev/null || missing+=(xvfb)
 [[ -z $screenshot ]] || command -v import >/dev/null || missing+=(imagemagick-6.q16)
+# XBoard starts polyglot by name, and Debian puts it in /usr/games.
+PATH=$PATH:/usr/games
+[[ -z $uci ]] || command -v polyglot >/dev/null || missing+=(polyglot)
 if ((${#missing[@]})); then
     [[ $(id -u) == 0 ]] || fail "need root to install: ${missing[*]}"
     say "installing ${missing[*]}"
@@ -173,18 +186,21 @@ say "Xvfb on display $display (pid $xvfb_pid)"
 # Option notes:
 #  - HOME is a scratch dir and settings are not saved, so no ~/.xboardrc
 #    from this machine leaks in and none is written.
-#  - The engine has no clock handling: give each side an hour and never
-#    call a flag, so only the moves decide the game.
+#  - quorlix has no clock handling: give each side an hour and never call a
+#    flag, so only the moves decide the game. quorlix-uci keeps time, so its
+#    flag is called.
 #  - No pondering and no book: every move must come from the engine.
 #  - The engine never claims repetition or 50-move draws, so XBoard applies
 #    those rules, and ends long games as a draw after $draw_after moves.
 #  - testClaims/checkMates make XBoard verify the engines' result claims.
 #  - No exit popup and no sound, so XBoard quits by itself after the game.
+call_flag=false
+[[ -z $uci ]] || call_flag=true
 xboard_args=(
     -fcp "$engine_cmd" -fd "$tmp/engine" -fn "Quorlix 1"
     -scp "$engine_cmd" -sd "$tmp/engine" -sn "Quorlix 2"
     -matchGames 1
-    -timeControl 60 -timeIncrement 0 -autoCallFlag false
+    -timeControl "$time_control" -timeIncrement 0 -autoCallFlag $call_flag
     -ponderNextMove false -usePolyglotBook false
     -adjudicateDrawMoves "$draw_after" -repeatsToDraw 3 -ruleMoves 50
     -testClaims true -checkMates true -testLegality true
@@ -193,6 +209,13 @@ xboard_args=(
     -saveSettingsOnExit false -popupExitMessage false -popupMoveErrors false
     -soundProgram ""
 )
+if [[ -n $uci ]]; then
+    xboard_args+=(-firstIsUCI true -secondIsUCI true)
+fi
+if [[ -n $start_fen ]]; then
+    echo "$start_fen" >"$tmp/start.fen"
+    xboard_args+=(-loadPositionFile "$tmp/start.fen" -loadPositionIndex 1)
+fi
 # XBoard adds the engines of newly found plugin files to its list of engines,
 # which only shows in the settings it saves on exit.
 settings=$tmp/home/.xboardrc
@@ -250,10 +273,11 @@ elapsed=$((SECONDS - start))
 [[ -s $debug ]] || fail "XBoard wrote no debug log (exit status $rc, see $out/xboard.log)"
 [[ -s $pgn ]] || fail "XBoard saved no game (exit status $rc, see $out/xboard.log)"
 
-# Lines XBoard logs when a move was refused, by it or by an engine.
-if grep -n -i 'illegal move\|forfeit' "$debug" >"$tmp/illegal"; then
+# Lines XBoard logs when a move was refused, by it or by an engine, or a
+# flag fell.
+if grep -n -i 'illegal move\|forfeit\|flag fell\|on time' "$debug" >"$tmp/illegal"; then
     head -5 "$tmp/illegal" >&2
-    fail "illegal move in the game (see $debug)"
+    fail "illegal move or time forfeit in the game (see $debug)"
 fi
 # How XBoard reports an engine that died during the game.
 if grep -n -i -E 'exited unexpectedly|terminated|crash|died|core dumped|segmentation' \

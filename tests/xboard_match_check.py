@@ -30,7 +30,10 @@ def sqname(s):
 class Board:
     """Squares 0..63 (a1=0, h8=63); white pieces upper case, black lower."""
 
-    def __init__(self):
+    def __init__(self, fen=None):
+        if fen:
+            self.set_fen(fen)
+            return
         back = "RNBQKBNR"
         self.sq = [None] * 64
         for f in range(8):
@@ -41,6 +44,22 @@ class Board:
         self.white = True
         self.castle = set("KQkq")
         self.ep = None  # square a pawn may capture onto en passant
+
+    def set_fen(self, fen):
+        """A game that XBoard started from a position (its FEN tag)."""
+        fields = fen.split()
+        self.sq = [None] * 64
+        for row, text in enumerate(fields[0].split("/")):
+            f = 0
+            for c in text:
+                if c.isdigit():
+                    f += int(c)
+                else:
+                    self.sq[8 * (7 - row) + f] = c
+                    f += 1
+        self.white = fields[1] == "w"
+        self.castle = set(fields[2]) - {"-"}
+        self.ep = sq(fields[3]) if fields[3] != "-" else None
 
     def own(self, p):
         return p is not None and p.isupper() == self.white
@@ -271,7 +290,7 @@ def main(argv):
     problems = []
 
     tags, sans, result = read_pgn(pgn_path)
-    board = Board()
+    board = Board(tags.get("FEN"))
     coords = []
     for i, san in enumerate(sans):
         try:
