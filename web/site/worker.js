@@ -22,9 +22,12 @@ const wasi = new Wasi({
 const engine = (async () => {
   const response = await fetch('quorlix.wasm');
   if (!response.ok) throw new Error(`quorlix.wasm: HTTP status ${response.status}`);
-  // Not instantiateStreaming: it refuses servers that do not send
-  // application/wasm, and the site must work from any static host.
-  const { instance } = await WebAssembly.instantiate(await response.arrayBuffer(), wasi.imports);
+  // Streamed, the browser may keep the compiled code for the next visit; but
+  // it takes only application/wasm, and the site must work from any static
+  // host, so others get the bytes compiled.
+  const { instance } = response.headers.get('Content-Type') === 'application/wasm'
+    ? await WebAssembly.instantiateStreaming(response, wasi.imports)
+    : await WebAssembly.instantiate(await response.arrayBuffer(), wasi.imports);
   wasi.initialize(instance);
   return instance.exports;
 })();
