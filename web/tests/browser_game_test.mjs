@@ -63,20 +63,22 @@ after(async () => {
   rmSync(profile, { recursive: true, force: true });
 });
 
+// Asks `holds` again until it is true, for half a minute at most.
+async function waitUntil(holds, what) {
+  for (const end = Date.now() + 30000; !(await holds()); ) {
+    if (Date.now() > end) throw new Error(`gave up waiting for ${what}`);
+    await new Promise((resolve) => setTimeout(resolve, 50));
+  }
+}
+
 // The moves in the list, in SAN.
-const moves = () =>
-  page.evaluate(() => document.getElementById('moves').innerText.split(/\s+/).filter((t) => t && t !== '…'));
-const waitForPlies = (count) =>
-  page.waitForFunction(
-    (n) => document.getElementById('moves').innerText.split(/\s+/).filter((t) => t && t !== '…').length === n,
-    count, { timeout: 30000 });
-const square = (name) => page.locator(`[data-square="${name}"]`).first();
-// The status line says `text` and the board takes clicks.
+const moves = async () => (await page.locator('#moves').innerText()).split(/\s+/).filter((t) => t && t !== '…');
+const waitForPlies = (count) => waitUntil(async () => (await moves()).length === count, `${count} plies`);
+// The status line says `text`, and the board takes clicks.
 const waitForStatus = (text) =>
-  page.waitForFunction(
-    (t) => document.getElementById('status').innerText === t &&
-           document.getElementById('board').getAttribute('aria-busy') === 'false',
-    text, { timeout: 30000 });
+  waitUntil(async () => (await page.locator('#status').innerText()) === text &&
+                        (await page.locator('#board').getAttribute('aria-busy')) === 'false', text);
+const square = (name) => page.locator(`[data-square="${name}"]`).first();
 
 async function clickMove(from, to) {
   await square(from).click();
@@ -90,6 +92,14 @@ async function dragMove(from, to) {
   await page.mouse.down();
   await page.mouse.move(end.x + end.width / 2, end.y + end.height / 2, { steps: 8 });
   await page.mouse.up();
+}
+
+// The player's move and the engine's answer: `plies` in the list, and the
+// player to move again.
+async function play(from, to, plies, how = clickMove) {
+  await how(from, to);
+  await waitForPlies(plies);
+  await waitForStatus('Your move.');
 }
 
 test('a game against the engine through the page', async () => {
@@ -113,17 +123,11 @@ test('a game against the engine through the page', async () => {
   await waitForStatus('Your move.');
 
   await clickMove('e2', 'e5');  // not a legal move: nothing happens
-  await clickMove('e2', 'e4');
-  await waitForPlies(2);
+  await play('e2', 'e4', 2);
   assert.equal((await moves())[0], 'e4');
-  await waitForStatus('Your move.');
   assert.ok((await page.locator('#lines li').count()) > 0, 'the search lines are shown');
-  await clickMove('g1', 'f3');
-  await waitForPlies(4);
-  await waitForStatus('Your move.');
-  await dragMove('f1', 'c4');
-  await waitForPlies(6);
-  await waitForStatus('Your move.');
+  await play('g1', 'f3', 4);
+  await play('f1', 'c4', 6, dragMove);
   const sixPlies = await moves();
   assert.deepEqual([sixPlies[0], sixPlies[2], sixPlies[4]], ['e4', 'Nf3', 'Bc4']);
   await page.screenshot({ path: screenshot });
@@ -144,9 +148,7 @@ test('a game against the engine through the page', async () => {
   await page.goto(`${origin}/#fen=k7/2P4p/1K6/8/8/P7/8/8_w_-_-_0_1`);
   await waitForPlies(0);
   await waitForStatus('Your move.');
-  await clickMove('a3', 'a4');
-  await waitForPlies(2);
-  await waitForStatus('Your move.');
+  await play('a3', 'a4', 2);
   await clickMove('c7', 'c8');
   await page.getByRole('button', { name: 'Rook' }).click();
   await waitForPlies(3);
