@@ -58,23 +58,16 @@ constexpr int direction_of(int step) {
     if (piece_directions[KING][d] == step) return d;
   return -1;
 }
-// The same as a table, by step + 17.
+// The same as a table, for the steps from SOUTH_WEST to NORTH_EAST.
 struct StepDirections {
-  int8_t of[35];
+  int8_t of[NORTH_EAST - SOUTH_WEST + 1];
   constexpr StepDirections() : of() {
-    for (int step = -17; step <= 17; step++) of[step + 17] = int8_t(direction_of(step));
+    for (int step = SOUTH_WEST; step <= NORTH_EAST; step++)
+      of[step - SOUTH_WEST] = int8_t(direction_of(step));
   }
+  constexpr int operator[](int step) const { return of[step - SOUTH_WEST]; }
 };
 inline constexpr StepDirections step_directions;
-
-constexpr bool step_is_positive(int d) { return d == 0 || d == 3 || d == 4 || d == 5; }
-constexpr int opposite(int d) { return d < 4 ? d ^ 1 : 11 - d; }
-
-// The nearest square of `squares` along direction d; `squares` must be a
-// non-empty subset of one ray in that direction.
-inline int nearest(int d, Bitboard squares) {
-  return step_is_positive(d) ? lowest(squares) : highest(squares);
-}
 
 // Slider reach by multiply-and-shift: the blockers on a square's lines,
 // multiplied by a constant chosen for that square, land in a dense index

@@ -48,7 +48,7 @@ void place_pieces(const uint8_t* codes) {
   std::memset(occupied_by, 0, sizeof occupied_by);
   piece_material[WHITE] = piece_material[BLACK] = 0;
   for (int i = 0; i < 64; i++) {
-    int square = 16 * (i / 8) + i % 8;
+    int square = make_square(i % 8, i / 8);
     int code = codes[i];
     if (code == 0) {
       board[square] = NO_PIECE;

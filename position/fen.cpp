@@ -59,7 +59,8 @@ const char* read_placement(const char* text, int length, uint8_t codes[64]) {
   }
   if (rank != 0 || file != 8) return "bad piece placement";
   if (kings[WHITE] != 1 || kings[BLACK] != 1) return "each side needs exactly one king";
-  if (pieces[WHITE] > 16 || pieces[BLACK] > 16) return "more than 16 pieces of a side";
+  if (pieces[WHITE] > SLOTS_PER_SIDE || pieces[BLACK] > SLOTS_PER_SIDE)
+    return "more than 16 pieces of a side";
   return nullptr;
 }
 
@@ -94,13 +95,14 @@ const char* read_en_passant(const char* text, int length) {
   if (length == 1 && text[0] == '-') return nullptr;
   if (length != 2 || text[0] < 'a' || text[0] > 'h' || text[1] < '1' || text[1] > '8')
     return "bad en passant field";
-  int square = 16 * (text[1] - '1') + (text[0] - 'a');
-  // The pawn that just advanced two squares stands one rank past the square.
-  int expected_rank = side_to_move == WHITE ? 5 : 2;
-  int pawn_square = square + (side_to_move == WHITE ? -16 : 16);
-  int pawn_code = PAWN | (side_to_move == WHITE ? BLACK_PIECE_CODE : 0);
-  if (rank_of(square) != expected_rank || board[square] != NO_PIECE ||
-      board[square - (pawn_square - square)] != NO_PIECE || piece_code_at(pawn_square) != pawn_code)
+  int square = make_square(text[0] - 'a', text[1] - '1');
+  // The square the other side's pawn has just passed over: it came from its
+  // start rank one step behind and stands one step ahead.
+  int mover = 1 - side_to_move;
+  int start = square - pawn_forward(mover), pawn_square = square + pawn_forward(mover);
+  int pawn_code = PAWN | (mover == BLACK ? BLACK_PIECE_CODE : 0);
+  if (rank_start(start) != pawn_start_rank(mover) || board[square] != NO_PIECE ||
+      board[start] != NO_PIECE || piece_code_at(pawn_square) != pawn_code)
     return "en passant square without a pawn that just advanced two squares";
   ep_slot = board[pawn_square];
   return nullptr;

@@ -16,7 +16,7 @@ constexpr Bitboard RANK_6 = 0xFFull << 40, RANK_7 = 0xFFull << 48;
 
 // push_move for a target whose occupant is already known.
 inline void push_known(int from, int to, int occupant, int promotion = 0) {
-  Move m = Move(from) | Move(to) << 8 | Move(promotion) << 16 | Move(occupant) << 24;
+  Move m = make_move_word(from, to, promotion, occupant);
   if (move_top < move_limit)
     *move_top++ = m;
   else
@@ -124,7 +124,7 @@ inline void push_rays_in_order(int from, int type, Bitboard targets) {
   }
   int index = index64(from);
   for (const int8_t* s = piece_directions[type]; *s; s++) {
-    if (Bitboard r = ray[step_directions.of[*s + 17]][index] & targets) {
+    if (Bitboard r = ray[step_directions[*s]][index] & targets) {
       int t = square88(lowest(r));
       push_known(from, t, board[t]);
     }
@@ -195,12 +195,12 @@ enum PawnPushes { PUSH_NONE, PUSH_CAPTURE_MODE, PUSH_ALL };
 template <PawnPushes P>
 int pawn_moves(int from, int side, Bitboard allowed, int& contacts) {
   int count = 0;
-  int fwd = side == WHITE ? 16 : -16;
+  int fwd = side == WHITE ? NORTH : SOUTH;
   int ahead = from + fwd;
-  bool last_rank = (ahead & 0xF0) == 0x70 || (ahead & 0xF0) == 0;
+  bool last_rank = is_promotion_square(ahead);
   if (board[ahead] == NO_PIECE) {
-    int start_rank = side == WHITE ? 0x10 : 0x60;
-    if ((from & 0xF0) == start_rank && board[ahead + fwd] == NO_PIECE &&
+    int start_rank = pawn_start_rank(side);
+    if (rank_start(from) == start_rank && board[ahead + fwd] == NO_PIECE &&
         (allowed & bit(ahead + fwd))) {
       count++;
       if (P == PUSH_ALL) push_known(from, ahead + fwd, 0);
@@ -214,7 +214,7 @@ int pawn_moves(int from, int side, Bitboard allowed, int& contacts) {
       }
     }
   }
-  for (int t : {ahead + 1, ahead - 1}) {
+  for (int t : {ahead + EAST, ahead + WEST}) {
     if (!on_board(t)) continue;
     int occupant = board[t];
     if (occupant == NO_PIECE) continue;
@@ -229,7 +229,7 @@ int pawn_moves(int from, int side, Bitboard allowed, int& contacts) {
   }
   if (ep_slot != 0) {
     int e = board[ep_slot];
-    if ((e == from + 1 || e == from - 1) && slot_side(ep_slot) != side &&
+    if ((e == from + EAST || e == from + WEST) && slot_side(ep_slot) != side &&
         board[e + fwd] == NO_PIECE && move_is_legal(make_move_word(from, e + fwd))) {
       count++;
       if (P != PUSH_NONE) push_known(from, e + fwd, 0);
@@ -238,16 +238,21 @@ int pawn_moves(int from, int side, Bitboard allowed, int& contacts) {
   return count;
 }
 
-// Pieces with moves to push, each under the bit its slot has among its
-// side's sixteen (8..15 and 24..31 as 0..15), so that they come out in slot
-// order whatever order they were found in.
+// Pieces with moves to push, each under the bit of its slot's place among
+// its side's sixteen, so that they come out in slot order whatever order
+// they were found in.
 struct SlotOrder {
-  Bitboard targets[16];
+  Bitboard targets[SLOTS_PER_SIDE];
   unsigned order = 0;
 
+  // Slots 8..15 and 24..31 (72.. for Black) are places 0..15.
+  static int place_of(int slot) { return (slot & 7) | ((slot >> 1) & 8); }
+  static int slot_at(int place, int side) {
+    return (place & 7) | WHITE_KING_SLOT | ((place & 8) << 1) | BLACK_SLOT_BIT * side;
+  }
+
   void note(int index, Bitboard t) {
-    int slot = board[square88(index)];
-    int n = (slot & 7) | ((slot >> 1) & 8);
+    int n = place_of(board[square88(index)]);
     targets[n] = t;
     order |= 1u << n;
   }
@@ -257,7 +262,7 @@ struct SlotOrder {
   void push(int side) const {
     for (unsigned rest = order; rest; rest &= rest - 1) {
       int n = std::countr_zero(rest);
-      int slot = (n & 7) | 8 | ((n & 8) << 1) | (side << 6);
+      int slot = slot_at(n, side);
       int from = board[slot];
       int type = board[slot + TYPE_OFFSET];
       if (type == PAWN) {

@@ -72,7 +72,7 @@ int make_move(Move move, int& previous_ep) {
   }
   if (type == PAWN) {
     int d = to - from;
-    if (d == 32 || d == -32) {
+    if (d == 2 * NORTH || d == 2 * SOUTH) {
       ep_slot = mover;
     } else if ((d & 1) && move_captured(move) == 0) {
       int square = board[old_ep];
@@ -109,7 +109,7 @@ void unmake_move(Move move, int previous_ep) {
   if (type == PAWN) {
     if (captured == NO_PIECE && ((to - from) & 1)) {
       // The pawn taken en passant stood beside the from-square, on the to-file.
-      restore_piece(previous_ep, to > from ? to - 16 : to + 16);
+      restore_piece(previous_ep, to > from ? to - NORTH : to - SOUTH);
     }
   } else if (type == KING && (to - from == 2 || to - from == -2)) {
     int corner = to > from ? from + 3 : from - 4;

@@ -25,7 +25,7 @@ int evasions(int mode, const Sides& s, Bitboard answers) {
   auto back = [](Bitboard b, int shift) { return shift > 0 ? b << shift : b >> -shift; };
   const Bitboard* own = pieces_of[SIDE];
   // What may be pushed: every answer, or in the capture mode only captures.
-  Bitboard pushable = (mode & 1) ? ~Bitboard(0) : s.capturable;
+  Bitboard pushable = (mode & ALL_MOVES_BIT) ? ~Bitboard(0) : s.capturable;
   SlotOrder pushes;
 
   Bitboard king_steps = legal_king_steps(s);
@@ -75,7 +75,7 @@ int evasions(int mode, const Sides& s, Bitboard answers) {
   for (Bitboard b = own[QUEEN]; b; b &= b - 1)
     piece(lowest(b), slider_reach(QUEEN, lowest(b), s.occupied));
 
-  if (mode & 1)
+  if (mode & ALL_MOVES_BIT)
     pushes.push<PUSH_ALL>(SIDE);
   else
     pushes.push<PUSH_CAPTURE_MODE>(SIDE);

@@ -11,7 +11,7 @@
 #include "position/generation.hpp"
 
 void push_move(Move move) {
-  move = (move & 0x00FFFFFF) | Move(board[move_to(move)]) << 24;
+  move = with_captured(move, board[move_to(move)]);
   if (move_top < move_limit)
     *move_top++ = move;
   else
@@ -25,7 +25,7 @@ namespace {
 int push_pawn_move(Move move, int push_quiet) {
   if (!move_is_legal(move)) return 0;
   int to = move_to(move);
-  if ((to & 0xF0) == 0x70 || (to & 0xF0) == 0) {
+  if (is_promotion_square(to)) {
     for (int promotion : {QUEEN, ROOK, BISHOP, KNIGHT}) push_move(move | Move(promotion) << 16);
   } else if (push_quiet) {
     push_move(move);
@@ -38,11 +38,10 @@ int push_pawn_move(Move move, int push_quiet) {
 
 int generate_pawn(int from, int side, int all_moves, int& contacts) {
   int count = 0;
-  int fwd = side == WHITE ? 16 : -16;
-  int start_rank = side == WHITE ? 0x10 : 0x60;
+  int fwd = pawn_forward(side);
   int ahead = from + fwd;
   if (board[ahead] == NO_PIECE) {
-    if ((from & 0xF0) == start_rank && board[ahead + fwd] == NO_PIECE) {
+    if (rank_start(from) == pawn_start_rank(side) && board[ahead + fwd] == NO_PIECE) {
       Move m = make_move_word(from, ahead + fwd);
       if (move_is_legal(m)) {
         count++;
@@ -51,7 +50,7 @@ int generate_pawn(int from, int side, int all_moves, int& contacts) {
     }
     count += push_pawn_move(make_move_word(from, ahead), all_moves);
   }
-  for (int t : {ahead + 1, ahead - 1}) {
+  for (int t : {ahead + EAST, ahead + WEST}) {
     if (!on_board(t) || board[t] == NO_PIECE) continue;
     contacts++;
     if (slot_side(board[t]) != side && !is_king_slot(board[t]))
@@ -59,7 +58,7 @@ int generate_pawn(int from, int side, int all_moves, int& contacts) {
   }
   if (ep_slot != 0) {
     int e = board[ep_slot];
-    if ((e == from + 1 || e == from - 1) && slot_side(ep_slot) != side &&
+    if ((e == from + EAST || e == from + WEST) && slot_side(ep_slot) != side &&
         board[e + fwd] == NO_PIECE) {
       Move m = make_move_word(from, e + fwd);
       if (move_is_legal(m)) {
@@ -125,12 +124,12 @@ void generate_castling(int side) {
 }  // namespace
 
 int generate_moves_by_testing(int mode, int side) {
-  int all_moves = mode & 1;
+  int all_moves = mode & ALL_MOVES_BIT;
   int count = 0, contacts = 0;
   int slot = king_slot(side);
-  for (int i = 0; i < 16; i++, slot = next_slot(slot)) {
+  for (int i = 0; i < SLOTS_PER_SIDE; i++, slot = next_slot(slot)) {
     int from = board[slot];
-    if (from & 0x80) continue;
+    if (is_off_board(from)) continue;
     int type = board[slot + TYPE_OFFSET];
     if (type == PAWN)
       count += generate_pawn(from, side, all_moves, contacts);

@@ -2,32 +2,32 @@
 
 TEST(Attacks, PawnsAttackDiagonallyForward) {
   set_fen("4k3/8/8/8/4P3/8/8/4K3 w - - 0 1");
-  EXPECT_EQ(square_attacked(2, WHITE, square("d5")), 1);
-  EXPECT_EQ(square_attacked(2, WHITE, square("f5")), 1);
-  EXPECT_EQ(square_attacked(2, WHITE, square("e5")), 0);
-  EXPECT_EQ(square_attacked(2, WHITE, square("d3")), 0);
-  // Mode 0 asks about line pieces only.
-  EXPECT_EQ(square_attacked(0, WHITE, square("d5")), 0);
+  EXPECT_EQ(square_attacked(ALL_ATTACKERS, WHITE, square("d5")), 1);
+  EXPECT_EQ(square_attacked(ALL_ATTACKERS, WHITE, square("f5")), 1);
+  EXPECT_EQ(square_attacked(ALL_ATTACKERS, WHITE, square("e5")), 0);
+  EXPECT_EQ(square_attacked(ALL_ATTACKERS, WHITE, square("d3")), 0);
+  // The lines-only mode ignores pawns, knights and kings.
+  EXPECT_EQ(square_attacked(LINES_ONLY, WHITE, square("d5")), 0);
   set_fen("4k3/8/8/3p4/8/8/8/4K3 w - - 0 1");
-  EXPECT_EQ(square_attacked(2, BLACK, square("c4")), 1);
-  EXPECT_EQ(square_attacked(2, BLACK, square("e4")), 1);
-  EXPECT_EQ(square_attacked(2, BLACK, square("c6")), 0);
+  EXPECT_EQ(square_attacked(ALL_ATTACKERS, BLACK, square("c4")), 1);
+  EXPECT_EQ(square_attacked(ALL_ATTACKERS, BLACK, square("e4")), 1);
+  EXPECT_EQ(square_attacked(ALL_ATTACKERS, BLACK, square("c6")), 0);
 }
 
 TEST(Attacks, LinePiecesAndBlockers) {
   set_fen("4k3/8/8/8/3Q4/8/8/R3K2B w - - 0 1");
-  EXPECT_EQ(square_attacked(0, WHITE, square("d8")), 1);  // queen on a file
-  EXPECT_EQ(square_attacked(0, WHITE, square("h8")), 1);  // queen on a diagonal
-  EXPECT_EQ(square_attacked(0, WHITE, square("a5")), 1);  // rook up the a-file
-  EXPECT_EQ(square_attacked(0, WHITE, square("h4")), 1);  // queen along the rank
-  EXPECT_EQ(square_attacked(0, WHITE, square("h2")), 0);  // bishop not on files
-  EXPECT_EQ(square_attacked(0, WHITE, square("f1")), 0);  // the king blocks the rook
+  EXPECT_EQ(square_attacked(LINES_ONLY, WHITE, square("d8")), 1);  // queen on a file
+  EXPECT_EQ(square_attacked(LINES_ONLY, WHITE, square("h8")), 1);  // queen on a diagonal
+  EXPECT_EQ(square_attacked(LINES_ONLY, WHITE, square("a5")), 1);  // rook up the a-file
+  EXPECT_EQ(square_attacked(LINES_ONLY, WHITE, square("h4")), 1);  // queen along the rank
+  EXPECT_EQ(square_attacked(LINES_ONLY, WHITE, square("h2")), 0);  // bishop not on files
+  EXPECT_EQ(square_attacked(LINES_ONLY, WHITE, square("f1")), 0);  // the king blocks the rook
   set_fen("4k3/8/8/8/8/8/8/R3K3 w - - 0 1");
-  EXPECT_EQ(square_attacked(2, WHITE, square("b2")), 0);  // a rook met on a diagonal
+  EXPECT_EQ(square_attacked(ALL_ATTACKERS, WHITE, square("b2")), 0);  // a rook met on a diagonal
   set_fen("4k3/8/8/8/8/8/4n3/4K3 w - - 0 1");
-  EXPECT_EQ(square_attacked(2, BLACK, square("g1")), 1);  // knight
-  EXPECT_EQ(square_attacked(0, BLACK, square("g1")), 0);
-  EXPECT_EQ(square_attacked(2, BLACK, square("e3")), 0);  // a knight met on a line
+  EXPECT_EQ(square_attacked(ALL_ATTACKERS, BLACK, square("g1")), 1);  // knight
+  EXPECT_EQ(square_attacked(LINES_ONLY, BLACK, square("g1")), 0);
+  EXPECT_EQ(square_attacked(ALL_ATTACKERS, BLACK, square("e3")), 0);  // a knight met on a line
 }
 
 TEST(Legality, KingCannotStepAlongTheCheckingLine) {
