@@ -1,4 +1,5 @@
 #include "position/bitboards.hpp"
+#include "position/castling.hpp"
 
 int square_attacked(int mode, int side, int square) {
   const int8_t* king_steps = piece_directions[KING];
@@ -51,7 +52,7 @@ int move_is_legal(Move move) {
   bool king_move = from == king_square;
   int target = king_move ? to : king_square;
 
-  if (king_move && (to - from == 2 || to - from == -2) &&
+  if (king_move && is_castling_step(from, to) &&
       square_attacked(ALL_ATTACKERS, attacker, from + (to - from) / 2))
     return 0;
 

@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "position/position.hpp"
+#include "position/castling.hpp"
 
 namespace {
 
@@ -74,18 +74,20 @@ const char* read_castling(const char* text, int length) {
   castle_rights = 0;
   if (length == 1 && text[0] == '-') return nullptr;
   for (int i = 0; i < length; i++) {
-    int right, king, corner, code_side;
-    switch (text[i]) {
-      case 'K': right = WHITE_KING_SIDE, king = E1, corner = H1, code_side = 0; break;
-      case 'Q': right = WHITE_QUEEN_SIDE, king = E1, corner = A1, code_side = 0; break;
-      case 'k': right = BLACK_KING_SIDE, king = E8, corner = H8, code_side = BLACK_PIECE_CODE; break;
-      case 'q': right = BLACK_QUEEN_SIDE, king = E8, corner = A8, code_side = BLACK_PIECE_CODE; break;
+    int side = text[i] >= 'a' ? BLACK : WHITE;
+    int wing;
+    switch (text[i] | 32) {
+      case 'q': wing = QUEEN_SIDE; break;
+      case 'k': wing = KING_SIDE; break;
       default: return "bad castling field";
     }
-    if (castle_rights & right) return "bad castling field";
-    if (piece_code_at(king) != (KING | code_side) || piece_code_at(corner) != (ROOK | code_side))
+    const Castling& c = castlings[side][wing];
+    int code_side = side == BLACK ? BLACK_PIECE_CODE : 0;
+    if (castle_rights & c.right) return "bad castling field";
+    if (piece_code_at(c.king_from) != (KING | code_side) ||
+        piece_code_at(c.rook_from) != (ROOK | code_side))
       return "castling right without its king and rook at home";
-    castle_rights |= right;
+    castle_rights |= c.right;
   }
   return nullptr;
 }

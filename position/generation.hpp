@@ -277,25 +277,6 @@ struct SlotOrder {
   }
 };
 
-// Castling moves of a side not in check, queen side first; not counted. A
-// set right means the king is at home (a king move clears both) and its own
-// rook is on the corner (leaving or entering the corner clears it), so only
-// the empty squares and the two squares the king passes and reaches are
-// left to test.
-inline void push_castling(const Sides& s) {
-  int rights = castle_rights >> (2 * s.side);
-  if (!(rights & 3)) return;
-  int home = s.side == WHITE ? E1 : E8;
-  Bitboard lifted = s.occupied ^ bit(home);
-  auto safe = [&](int square) { return !attacked_by(s.enemy, index64(square), lifted); };
-  if ((rights & 1) && !(s.occupied & (bit(home - 1) | bit(home - 2) | bit(home - 3))) &&
-      safe(home - 1) && safe(home - 2))
-    push_known(home, home - 2, 0);
-  if ((rights & 2) && !(s.occupied & (bit(home + 1) | bit(home + 2))) && safe(home + 1) &&
-      safe(home + 2))
-    push_known(home, home + 2, 0);
-}
-
 // The moves of a side in check, in either mode (generate_moves' case when
 // in_check is set).
 int generate_evasions(int mode, int side);

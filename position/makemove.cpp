@@ -1,4 +1,5 @@
 #include "position/bitboards.hpp"
+#include "position/castling.hpp"
 
 namespace {
 
@@ -43,12 +44,11 @@ struct CastlingMasks {
   uint8_t keep[128];
   constexpr CastlingMasks() : keep() {
     for (uint8_t& k : keep) k = ALL_CASTLING;
-    keep[E1] = uint8_t(~(WHITE_QUEEN_SIDE | WHITE_KING_SIDE) & ALL_CASTLING);
-    keep[E8] = uint8_t(~(BLACK_QUEEN_SIDE | BLACK_KING_SIDE) & ALL_CASTLING);
-    keep[A1] = uint8_t(~WHITE_QUEEN_SIDE & ALL_CASTLING);
-    keep[H1] = uint8_t(~WHITE_KING_SIDE & ALL_CASTLING);
-    keep[A8] = uint8_t(~BLACK_QUEEN_SIDE & ALL_CASTLING);
-    keep[H8] = uint8_t(~BLACK_KING_SIDE & ALL_CASTLING);
+    for (const auto& wings : castlings)
+      for (const Castling& c : wings) {
+        keep[c.king_from] = uint8_t(keep[c.king_from] & ~c.right);
+        keep[c.rook_from] = uint8_t(keep[c.rook_from] & ~c.right);
+      }
   }
 };
 constexpr CastlingMasks castling_masks;
@@ -79,9 +79,9 @@ int make_move(Move move, int& previous_ep) {
       board[square] = NO_PIECE;
       remove_piece(old_ep, square);
     }
-  } else if (type == KING && (to - from == 2 || to - from == -2)) {
-    int corner = to > from ? from + 3 : from - 4;
-    move_piece(board[corner], side, ROOK, corner, (from + to) / 2);
+  } else if (type == KING && is_castling_step(from, to)) {
+    const Castling& c = castling_of(side, from, to);
+    move_piece(board[c.rook_from], side, ROOK, c.rook_from, c.rook_to);
   }
   if (captured != NO_PIECE) remove_piece(captured, to);
   move_piece(mover, side, type, from, to);
@@ -111,10 +111,9 @@ void unmake_move(Move move, int previous_ep) {
       // The pawn taken en passant stood beside the from-square, on the to-file.
       restore_piece(previous_ep, to > from ? to - NORTH : to - SOUTH);
     }
-  } else if (type == KING && (to - from == 2 || to - from == -2)) {
-    int corner = to > from ? from + 3 : from - 4;
-    int rook_square = (from + to) / 2;
-    move_piece(board[rook_square], side, ROOK, rook_square, corner);
+  } else if (type == KING && is_castling_step(from, to)) {
+    const Castling& c = castling_of(side, from, to);
+    move_piece(board[c.rook_to], side, ROOK, c.rook_to, c.rook_from);
   }
   in_check = 0;
 }

@@ -9,6 +9,7 @@
 // king's steps are tested with the king lifted off its square.
 #include <utility>
 
+#include "position/castling.hpp"
 #include "position/generation.hpp"
 
 namespace {
@@ -45,6 +46,35 @@ void push_slider_moves(int from, int type, Bitboard targets, const Sides& s) {
     case ROOK: push_rays<ROOK>(from, targets, s); break;
     default: push_rays<QUEEN>(from, targets, s);
   }
+}
+
+// The squares of a castling move that must be empty.
+constexpr Bitboard empty_squares(const Castling& c) {
+  Bitboard squares = 0;
+  for (int square : c.empty)
+    if (square != NO_SQUARE) squares |= bit64(index64(square));
+  return squares;
+}
+
+// Castling moves of a side not in check, queen side first; not counted. A
+// set right means the king is at home (a king move clears both) and its own
+// rook is on the corner (leaving or entering the corner clears it), so only
+// the empty squares and the two squares the king crosses and reaches are
+// left to test, with the king lifted off its square.
+template <int SIDE, int WING>
+inline void push_castling(Bitboard occupied, Bitboard lifted) {
+  constexpr Castling c = castlings[SIDE][WING];
+  if ((castle_rights & c.right) && !(occupied & empty_squares(c)) &&
+      !attacked_by(1 - SIDE, index64(c.rook_to), lifted) &&
+      !attacked_by(1 - SIDE, index64(c.king_to), lifted))
+    push_known(c.king_from, c.king_to, 0);
+}
+template <int SIDE>
+void push_castling(const Sides& s) {
+  if (!(castle_rights & castling_rights_of(SIDE))) return;
+  Bitboard lifted = s.occupied ^ bit64(index64(castlings[SIDE][QUEEN_SIDE].king_from));
+  push_castling<SIDE, QUEEN_SIDE>(s.occupied, lifted);
+  push_castling<SIDE, KING_SIDE>(s.occupied, lifted);
 }
 
 template <int SIDE>
@@ -102,7 +132,7 @@ int all_moves(const Sides& s) {
       }
     }
   }
-  push_castling(s);
+  push_castling<SIDE>(s);
   return count + contacts;
 }
 

@@ -8,7 +8,12 @@
 // up at its first illegal empty square: the piece is pinned across it, so
 // every farther square is illegal too. In check a slider goes on, as a
 // farther square may block the check.
-#include "position/generation.hpp"
+//
+// It shares the encodings and the castling table with the fast generators
+// but none of their helpers, so that a fault in those cannot hide in both.
+#include <initializer_list>
+
+#include "position/castling.hpp"
 
 void push_move(Move move) {
   move = with_captured(move, board[move_to(move)]);
@@ -100,23 +105,15 @@ int generate_piece(int from, int type, int side, int all_moves, int& contacts) {
   return count;
 }
 
-struct CastlingRule {
-  int right, corner, from, to, empty[3];
-};
-const CastlingRule castling_rules[2][2] = {
-    {{WHITE_QUEEN_SIDE, A1, E1, C1, {B1, C1, D1}}, {WHITE_KING_SIDE, H1, E1, G1, {F1, G1, -1}}},
-    {{BLACK_QUEEN_SIDE, A8, E8, C8, {B8, C8, D8}}, {BLACK_KING_SIDE, H8, E8, G8, {F8, G8, -1}}},
-};
-
 void generate_castling(int side) {
-  for (const CastlingRule& rule : castling_rules[side]) {
-    if (!(castle_rights & rule.right)) continue;
+  for (const Castling& c : castlings[side]) {
+    if (!(castle_rights & c.right)) continue;
     bool empty = true;
-    for (int sq : rule.empty)
-      if (sq >= 0 && board[sq] != NO_PIECE) empty = false;
-    int corner = board[rule.corner];
-    if (!empty || corner == NO_PIECE || board[corner + TYPE_OFFSET] != ROOK) continue;
-    Move m = make_move_word(rule.from, rule.to);
+    for (int sq : c.empty)
+      if (sq != NO_SQUARE && board[sq] != NO_PIECE) empty = false;
+    int rook = board[c.rook_from];
+    if (!empty || rook == NO_PIECE || board[rook + TYPE_OFFSET] != ROOK) continue;
+    Move m = make_move_word(c.king_from, c.king_to);
     if (move_is_legal(m)) push_move(m);
   }
 }

@@ -1,3 +1,6 @@
+#include <algorithm>
+
+#include "position/castling.hpp"
 #include "test_util.hpp"
 
 TEST(Attacks, PawnsAttackDiagonallyForward) {
@@ -45,6 +48,36 @@ TEST(Legality, PinnedKnightHasNoMoveAndBoardIsRestored) {
   int count;
   auto moves = generated(ALL_MOVES, &count);
   for (auto& m : moves) EXPECT_NE(m.substr(0, 2), "d2");
+}
+
+// The one castling table that generation, make_move and the FEN reader
+// share, against the rules: the king goes two files from e1 (e8) towards
+// the corner, the corner's rook lands on the square the king crosses, every
+// square between them must be empty, and each side and wing has its own
+// right bit: 1 and 2 White's queen and king side, 4 and 8 Black's.
+TEST(Castling, TableFollowsTheRules) {
+  const char* corners[2][2] = {{"a1", "h1"}, {"a8", "h8"}};
+  for (int side : {WHITE, BLACK}) {
+    for (int wing : {QUEEN_SIDE, KING_SIDE}) {
+      const Castling& c = castlings[side][wing];
+      int toward = wing == KING_SIDE ? 1 : -1;
+      int rook = square(corners[side][wing]);
+      EXPECT_EQ(c.right, 1 << (2 * side + wing));
+      EXPECT_EQ(c.king_from, square(side == WHITE ? "e1" : "e8"));
+      EXPECT_EQ(c.king_to, c.king_from + 2 * toward);
+      EXPECT_EQ(c.rook_from, rook);
+      EXPECT_EQ(c.rook_to, c.king_from + toward);
+      std::vector<int> between, empty;
+      for (int sq = c.king_from + toward; sq != rook; sq += toward) between.push_back(sq);
+      for (int sq : c.empty)
+        if (sq != NO_SQUARE) empty.push_back(sq);
+      std::sort(between.begin(), between.end());
+      std::sort(empty.begin(), empty.end());
+      EXPECT_EQ(empty, between) << side << " " << wing;
+      EXPECT_TRUE(is_castling_step(c.king_from, c.king_to));
+      EXPECT_EQ(&castling_of(side, c.king_from, c.king_to), &c);
+    }
+  }
 }
 
 TEST(Legality, CastlingCrossedAndTargetSquares) {
