@@ -14,6 +14,34 @@ constexpr Bitboard FILE_A = 0x0101010101010101ull, FILE_H = FILE_A << 7;
 constexpr Bitboard RANK_2 = 0xFFull << 8, RANK_3 = 0xFFull << 16;
 constexpr Bitboard RANK_6 = 0xFFull << 40, RANK_7 = 0xFFull << 48;
 
+// Ranks as a side sees them: its pawns' first single steps land on the
+// third, and they promote from the seventh.
+constexpr Bitboard third_rank(int side) { return side == WHITE ? RANK_3 : RANK_6; }
+constexpr Bitboard seventh_rank(int side) { return side == WHITE ? RANK_7 : RANK_2; }
+
+// A set moved by STEP in its own numbering, where a rank is 8 and a file 1.
+// What leaves the first or last rank falls off; a step across a file can
+// wrap onto the other edge's file, so its callers mask that file out.
+template <int STEP>
+constexpr Bitboard shifted(Bitboard b) {
+  return STEP > 0 ? b << STEP : b >> -STEP;
+}
+constexpr int pawn_step64(int side) { return side == WHITE ? 8 : -8; }
+
+// The squares a side's pawns attack towards the h-file and the a-file.
+template <int SIDE>
+constexpr Bitboard pawn_attacks_h(Bitboard pawns) {
+  return shifted<pawn_step64(SIDE) + 1>(pawns) & ~FILE_A;
+}
+template <int SIDE>
+constexpr Bitboard pawn_attacks_a(Bitboard pawns) {
+  return shifted<pawn_step64(SIDE) - 1>(pawns) & ~FILE_H;
+}
+template <int SIDE>
+constexpr Bitboard pawn_attacks(Bitboard pawns) {
+  return pawn_attacks_h<SIDE>(pawns) | pawn_attacks_a<SIDE>(pawns);
+}
+
 // push_move for a target whose occupant is already known.
 inline void push_known(int from, int to, int occupant, int promotion = 0) {
   Move m = make_move_word(from, to, promotion, occupant);
@@ -24,7 +52,7 @@ inline void push_known(int from, int to, int occupant, int promotion = 0) {
 }
 
 inline void push_promotions(int from, int to, int occupant) {
-  for (int promotion : {QUEEN, ROOK, BISHOP, KNIGHT}) push_known(from, to, occupant, promotion);
+  for (int promotion : promotion_types) push_known(from, to, occupant, promotion);
 }
 
 // The view of the position that every fast generator starts from.
@@ -54,6 +82,10 @@ struct Sides {
   }
   // A pinned piece may move only along the line through it and its king.
   Bitboard pin_line(int index) const { return line_through[king][index]; }
+  // Where a piece may move as far as pins go: its pin line, or anywhere.
+  Bitboard allowed(int index) const {
+    return (pinned & bit64(index)) ? pin_line(index) : ~Bitboard(0);
+  }
 };
 
 // The king's legal steps, quiet or capturing: squares attacked by nothing
@@ -65,9 +97,7 @@ inline Bitboard legal_king_steps(const Sides& s) {
   Bitboard candidates = king_targets[s.king] & ~s.own & ~e[KING];
   if (!candidates) return 0;
   Bitboard pawns = e[PAWN];
-  Bitboard attacked = s.enemy == WHITE
-                          ? ((pawns << 9) & ~FILE_A) | ((pawns << 7) & ~FILE_H)
-                          : ((pawns >> 7) & ~FILE_A) | ((pawns >> 9) & ~FILE_H);
+  Bitboard attacked = s.enemy == WHITE ? pawn_attacks<WHITE>(pawns) : pawn_attacks<BLACK>(pawns);
   attacked |= king_targets[lowest(e[KING])];
   for (Bitboard b = e[KNIGHT]; b; b &= b - 1) attacked |= knight_targets[lowest(b)];
   Bitboard orthogonal = e[ROOK] | e[QUEEN], diagonal = e[BISHOP] | e[QUEEN];
@@ -135,14 +165,13 @@ inline void push_rays_in_order(int from, int type, Bitboard targets) {
 inline Bitboard pawns_beside_en_passant(const Sides& s) {
   if (ep_slot == 0 || slot_side(ep_slot) == s.side) return 0;
   Bitboard e = bit(board[ep_slot]);
-  return pieces_of[s.side][PAWN] & (((e << 1) & ~FILE_A) | ((e >> 1) & ~FILE_H));
+  return pieces_of[s.side][PAWN] & ((shifted<1>(e) & ~FILE_A) | (shifted<-1>(e) & ~FILE_H));
 }
 
 // Pawns that may push something in the capture mode: those about to
 // promote, and those beside a pawn that can be taken en passant.
 inline Bitboard pawns_that_may_push_captures(const Sides& s) {
-  return (pieces_of[s.side][PAWN] & (s.side == WHITE ? RANK_7 : RANK_2)) |
-         pawns_beside_en_passant(s);
+  return (pieces_of[s.side][PAWN] & seventh_rank(s.side)) | pawns_beside_en_passant(s);
 }
 
 // Pawns whose moves are not counted from shifted sets: the pinned ones,
@@ -162,23 +191,23 @@ struct PawnSteps {
     return popcount(single_steps) + popcount(double_steps) + popcount(contacts_h) +
            popcount(contacts_a) + popcount(captures_h) + popcount(captures_a);
   }
+  int contacts() const { return popcount(contacts_h) + popcount(contacts_a); }
+  // The same pawns when only moves to `targets` are legal; their contacts stay.
+  PawnSteps only_to(Bitboard targets) const {
+    return {single_steps & targets, double_steps & targets, contacts_h,
+            contacts_a,             captures_h & targets,   captures_a & targets};
+  }
 };
 
 template <int SIDE>
 PawnSteps pawn_steps(Bitboard pawns, const Sides& s) {
+  constexpr int UP = pawn_step64(SIDE);
   Bitboard empty = ~s.occupied;
   PawnSteps p;
-  if (SIDE == WHITE) {
-    p.single_steps = (pawns << 8) & empty;
-    p.double_steps = ((p.single_steps & RANK_3) << 8) & empty;
-    p.contacts_h = (pawns << 9) & ~FILE_A & s.occupied;
-    p.contacts_a = (pawns << 7) & ~FILE_H & s.occupied;
-  } else {
-    p.single_steps = (pawns >> 8) & empty;
-    p.double_steps = ((p.single_steps & RANK_6) >> 8) & empty;
-    p.contacts_h = (pawns >> 7) & ~FILE_A & s.occupied;
-    p.contacts_a = (pawns >> 9) & ~FILE_H & s.occupied;
-  }
+  p.single_steps = shifted<UP>(pawns) & empty;
+  p.double_steps = shifted<UP>(p.single_steps & third_rank(SIDE)) & empty;
+  p.contacts_h = pawn_attacks_h<SIDE>(pawns) & s.occupied;
+  p.contacts_a = pawn_attacks_a<SIDE>(pawns) & s.occupied;
   p.captures_h = p.contacts_h & s.capturable;
   p.captures_a = p.contacts_a & s.capturable;
   return p;
@@ -187,6 +216,17 @@ PawnSteps pawn_steps(Bitboard pawns, const Sides& s) {
 // What a pawn's moves push: nothing (counting only), what the capture mode
 // pushes (promotions and en passant), or everything.
 enum PawnPushes { PUSH_NONE, PUSH_CAPTURE_MODE, PUSH_ALL };
+
+// Pushes a pawn's legal move as `P` says: onto the last rank as its four
+// promotions (the capture mode's too), else as itself in the all-moves mode.
+template <PawnPushes P>
+inline void push_pawn(int from, int to, int occupant, bool promotes) {
+  if (promotes) {
+    if (P != PUSH_NONE) push_promotions(from, to, occupant);
+  } else if (P == PUSH_ALL) {
+    push_known(from, to, occupant);
+  }
+}
 
 // A pawn's legal moves, pushed as `P` says; adds its contacts. `allowed`
 // holds the to-squares where its moves are legal: everywhere, its pin line,
@@ -207,11 +247,7 @@ int pawn_moves(int from, int side, Bitboard allowed, int& contacts) {
     }
     if (allowed & bit(ahead)) {
       count++;
-      if (last_rank) {
-        if (P != PUSH_NONE) push_promotions(from, ahead, 0);
-      } else if (P == PUSH_ALL) {
-        push_known(from, ahead, 0);
-      }
+      push_pawn<P>(from, ahead, 0, last_rank);
     }
   }
   for (int t : {ahead + EAST, ahead + WEST}) {
@@ -221,11 +257,7 @@ int pawn_moves(int from, int side, Bitboard allowed, int& contacts) {
     contacts++;
     if (slot_side(occupant) == side || is_king_slot(occupant) || !(allowed & bit(t))) continue;
     count++;
-    if (last_rank) {
-      if (P != PUSH_NONE) push_promotions(from, t, occupant);
-    } else if (P == PUSH_ALL) {
-      push_known(from, t, occupant);
-    }
+    push_pawn<P>(from, t, occupant, last_rank);
   }
   if (ep_slot != 0) {
     int e = board[ep_slot];

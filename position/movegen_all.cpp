@@ -83,7 +83,7 @@ int all_moves(const Sides& s) {
   // Pawns that are not pinned, not about to promote and not beside a pawn
   // that can be taken en passant: their moves come from shifted sets.
   const Bitboard pawns = pieces_of[SIDE][PAWN];
-  const Bitboard plain = pawns & ~pawns_counted_one_by_one(s) & ~(SIDE == WHITE ? RANK_7 : RANK_2);
+  const Bitboard plain = pawns & ~pawns_counted_one_by_one(s) & ~seventh_rank(SIDE);
   PawnSteps steps = pawn_steps<SIDE>(plain, s);
   int count = steps.figure();
 
@@ -109,6 +109,7 @@ int all_moves(const Sides& s) {
         if (steps.captures_a & bit(from + FORWARD + WEST))
           push_known(from, from + FORWARD + WEST, board[from + FORWARD + WEST]);
       } else {
+        // s.allowed(index), from the pin test at hand
         count += pawn_moves<PUSH_ALL>(from, SIDE, pinned ? s.pin_line(index) : ~Bitboard(0),
                                       contacts);
       }

@@ -31,7 +31,7 @@ int push_pawn_move(Move move, int push_quiet) {
   if (!move_is_legal(move)) return 0;
   int to = move_to(move);
   if (is_promotion_square(to)) {
-    for (int promotion : {QUEEN, ROOK, BISHOP, KNIGHT}) push_move(move | Move(promotion) << 16);
+    for (int promotion : promotion_types) push_move(make_move_word(move_from(move), to, promotion));
   } else if (push_quiet) {
     push_move(move);
   }

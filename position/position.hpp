@@ -74,6 +74,9 @@ constexpr bool is_promotion_square(int square) {
   return rank == A8 || rank == A1;
 }
 
+// The pieces a pawn promotes to, in the order generation pushes them.
+inline constexpr int promotion_types[4] = {QUEEN, ROOK, BISHOP, KNIGHT};
+
 // Castling-right bits.
 constexpr int WHITE_QUEEN_SIDE = 1;
 constexpr int WHITE_KING_SIDE = 2;
