@@ -1,3 +1,14 @@
+// Attack tests over the 0x88 board, and the legality test built on them.
+//
+// square_attacked looks outward from the square along the king's eight
+// steps and stops at the first piece on each: a bishop, rook or queen there
+// attacks when it moves along that kind of line, a pawn or king only from
+// the adjacent square; knights are probed at their own eight jumps.
+// move_is_legal makes the move on the board bytes alone (the bitboards never
+// see it), asks whether the mover's king, or the square a castling king
+// crosses, is attacked, and puts every byte back. Not in check, a move other
+// than the king's can expose its king only along a line, so only lines are
+// tested then.
 #include "position/bitboards.hpp"
 #include "position/castling.hpp"
 

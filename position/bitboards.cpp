@@ -1,3 +1,11 @@
+// The attack tables of the bitboards, built once at start-up.
+//
+// Every table comes from walking the steps of piece_directions over the 0x88
+// numbering, so it says what a walk over the board says; the tests hold the
+// slider tables to such walks on every square. Slider reach is a lookup by
+// multiply-and-shift (bitboards.hpp): each square's multiplier sends every
+// arrangement of blockers on its lines to a table entry of its own, or to
+// one that holds the same reach.
 #include "position/bitboards.hpp"
 
 #include <initializer_list>
@@ -64,6 +72,8 @@ constexpr int ORTHOGONAL_ENTRIES = 102400;
 constexpr int DIAGONAL_ENTRIES = 5248;
 Bitboard orthogonal_table[ORTHOGONAL_ENTRIES];
 Bitboard diagonal_table[DIAGONAL_ENTRIES];
+
+int highest(Bitboard b) { return 63 - std::countl_zero(b); }
 
 // Directions by their index in the king's step list.
 constexpr bool step_is_positive(int d) { return piece_directions[KING][d] > 0; }

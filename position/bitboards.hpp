@@ -38,7 +38,6 @@ inline Bitboard bit(int square) { return square_bits.of[square]; }
 
 inline int popcount(Bitboard b) { return std::popcount(b); }
 inline int lowest(Bitboard b) { return std::countr_zero(b); }
-inline int highest(Bitboard b) { return 63 - std::countl_zero(b); }
 inline bool single(Bitboard b) { return (b & (b - 1)) == 0; }
 
 // The eight directions in the order of the king's step list: four
@@ -58,16 +57,6 @@ constexpr int direction_of(int step) {
     if (piece_directions[KING][d] == step) return d;
   return -1;
 }
-// The same as a table, for the steps from SOUTH_WEST to NORTH_EAST.
-struct StepDirections {
-  int8_t of[NORTH_EAST - SOUTH_WEST + 1];
-  constexpr StepDirections() : of() {
-    for (int step = SOUTH_WEST; step <= NORTH_EAST; step++)
-      of[step - SOUTH_WEST] = int8_t(direction_of(step));
-  }
-  constexpr int operator[](int step) const { return of[step - SOUTH_WEST]; }
-};
-inline constexpr StepDirections step_directions;
 
 // Slider reach by multiply-and-shift: the blockers on a square's lines,
 // multiplied by a constant chosen for that square, land in a dense index
@@ -121,11 +110,6 @@ inline bool attacks_other_king(int side) {
 // Adds or removes a piece in the bitboards.
 inline void toggle_piece(int side, int type, int square) {
   Bitboard b = bit(square);
-  pieces_of[side][type] ^= b;
-  occupied_by[side] ^= b;
-}
-inline void shift_piece(int side, int type, int from, int to) {
-  Bitboard b = bit(from) | bit(to);
   pieces_of[side][type] ^= b;
   occupied_by[side] ^= b;
 }

@@ -1,3 +1,10 @@
+// Positions from FEN, for the companion tool and the tests.
+//
+// A FEN is taken only when its position keeps what the rest of the program
+// relies on: one king and at most 16 pieces a side (the slots place_pieces
+// hands out), no pawn on the first or last rank, a castling right only with
+// its king and rook at home, an en passant square only behind a pawn that
+// can have just advanced two squares, and the side not to move not in check.
 #include <cstring>
 
 #include "position/castling.hpp"

@@ -1,5 +1,6 @@
-// What the move generators share: pushing, pins, king steps, pawn moves and
-// castling. Private to the generator files of position/.
+// What the fast move generators share: pushing, pins, king steps, pawn sets
+// and pawn moves. Private to their files; the plain generator, which they
+// are held to, does not include it.
 //
 // Every generator must produce the plain generator's list and figure: the
 // same moves in the same order (slots in order, steps in list order, the
@@ -129,6 +130,18 @@ inline int pinned_figure(Bitboard reach, Bitboard line, Bitboard first_steps, co
          popcount(reach & ~line & first_steps & s.occupied);
 }
 
+// The direction of each king step, by table, for the steps from SOUTH_WEST
+// to NORTH_EAST.
+struct StepDirections {
+  int8_t of[NORTH_EAST - SOUTH_WEST + 1];
+  constexpr StepDirections() : of() {
+    for (int step = SOUTH_WEST; step <= NORTH_EAST; step++)
+      of[step - SOUTH_WEST] = int8_t(direction_of(step));
+  }
+  constexpr int operator[](int step) const { return of[step - SOUTH_WEST]; }
+};
+inline constexpr StepDirections step_directions;
+
 // Pushes the moves to `targets`, squares a knight or king reaches, in the
 // order of its step list.
 inline void push_steps_in_order(int from, int type, Bitboard targets) {
@@ -166,12 +179,6 @@ inline Bitboard pawns_beside_en_passant(const Sides& s) {
   if (ep_slot == 0 || slot_side(ep_slot) == s.side) return 0;
   Bitboard e = bit(board[ep_slot]);
   return pieces_of[s.side][PAWN] & ((shifted<1>(e) & ~FILE_A) | (shifted<-1>(e) & ~FILE_H));
-}
-
-// Pawns that may push something in the capture mode: those about to
-// promote, and those beside a pawn that can be taken en passant.
-inline Bitboard pawns_that_may_push_captures(const Sides& s) {
-  return (pieces_of[s.side][PAWN] & seventh_rank(s.side)) | pawns_beside_en_passant(s);
 }
 
 // Pawns whose moves are not counted from shifted sets: the pinned ones,

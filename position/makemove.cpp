@@ -1,3 +1,12 @@
+// Making and unmaking moves: the board, the piece list, the bitboards and the
+// material totals change together.
+//
+// Only generated moves are made, so the move word tells what happens: a
+// pawn's diagonal step with a captured-slot byte of 0 is an en passant
+// capture, a king's two-file step is castling and brings its rook along.
+// make_move hands out the old ep_slot for unmake_move. It only ever clears
+// bits of castle_rights; the caller saves the word and writes it back, so
+// unmake_move leaves it alone. unmake_move clears in_check.
 #include "position/bitboards.hpp"
 #include "position/castling.hpp"
 
@@ -8,7 +17,9 @@ inline void move_piece(int slot, int side, int type, int from, int to) {
   board[slot] = uint8_t(to);
   board[to] = uint8_t(slot);
   board[from] = NO_PIECE;
-  shift_piece(side, type, from, to);
+  Bitboard b = bit(from) | bit(to);
+  pieces_of[side][type] ^= b;
+  occupied_by[side] ^= b;
 }
 
 // Takes a piece off the board (and back), keeping bitboards and material.

@@ -10,6 +10,16 @@
 // the pushes are a second step, capture_mode_push, that walks the slots.
 #include "position/generation.hpp"
 
+namespace {
+
+// Pawns that may push something in the capture mode: those about to
+// promote, and those beside a pawn that can be taken en passant.
+Bitboard pawns_that_may_push_captures(const Sides& s) {
+  return (pieces_of[s.side][PAWN] & seventh_rank(s.side)) | pawns_beside_en_passant(s);
+}
+
+}  // namespace
+
 int capture_mode_count(int side) {
   if (in_check) return generate_evasions(CAPTURES, side);
   const Sides s(side);

@@ -15,15 +15,18 @@
 
 #include "position/castling.hpp"
 
+namespace {
+
+// Fills the captured-slot byte from the board and pushes the move, unless
+// the stack is full.
 void push_move(Move move) {
-  move = with_captured(move, board[move_to(move)]);
+  int to = move_to(move);
+  move = make_move_word(move_from(move), to, move_promotion(move), board[to]);
   if (move_top < move_limit)
     *move_top++ = move;
   else
     dropped_moves++;
 }
-
-namespace {
 
 // Tests a pawn move; pushes it (four promotions, or the plain move when
 // push_quiet) when legal. Returns 1 for a legal move, 0 otherwise.

@@ -17,9 +17,6 @@ constexpr int move_captured(Move m) { return m >> 24; }
 constexpr Move make_move_word(int from, int to, int promotion = 0, int captured = 0) {
   return Move(from) | Move(to) << 8 | Move(promotion) << 16 | Move(captured) << 24;
 }
-constexpr Move with_captured(Move m, int captured) {
-  return (m & 0x00FFFFFF) | Move(captured) << 24;
-}
 
 // Piece types: bit value 4 marks a slider; for sliders bit value 1 means
 // diagonal and bit value 2 orthogonal.
@@ -74,6 +71,30 @@ constexpr bool is_promotion_square(int square) {
   return rank == A8 || rank == A1;
 }
 
+// Steps between squares: a rank is 16, a file 1. North is towards Black,
+// east towards the h-file.
+constexpr int NORTH = 16, SOUTH = -16, EAST = 1, WEST = -1;
+constexpr int NORTH_EAST = NORTH + EAST, NORTH_WEST = NORTH + WEST;
+constexpr int SOUTH_EAST = SOUTH + EAST, SOUTH_WEST = SOUTH + WEST;
+// A pawn's step forward.
+constexpr int pawn_forward(int side) { return side == WHITE ? NORTH : SOUTH; }
+
+// Steps per piece type, each list ended by 0. The king's first four steps
+// are orthogonal and its last four diagonal; the attack test relies on it.
+inline constexpr int8_t piece_directions[8][9] = {
+    {0},
+    {0},
+    {2 * NORTH + WEST, 2 * NORTH + EAST, NORTH + 2 * WEST, NORTH + 2 * EAST,
+     SOUTH + 2 * WEST, SOUTH + 2 * EAST, 2 * SOUTH + WEST, 2 * SOUTH + EAST, 0},
+    {NORTH, SOUTH, WEST, EAST, NORTH_WEST, NORTH_EAST, SOUTH_WEST, SOUTH_EAST, 0},
+    {0},
+    {NORTH_WEST, NORTH_EAST, SOUTH_WEST, SOUTH_EAST, 0},
+    {NORTH, WEST, EAST, SOUTH, 0},
+    {NORTH_WEST, NORTH, NORTH_EAST, WEST, EAST, SOUTH_WEST, SOUTH, SOUTH_EAST, 0},
+};
+// Whether the king's step number d (0..7) is a diagonal one.
+constexpr bool diagonal_step(int d) { return d >= 4; }
+
 // The pieces a pawn promotes to, in the order generation pushes them.
 inline constexpr int promotion_types[4] = {QUEEN, ROOK, BISHOP, KNIGHT};
 
@@ -127,32 +148,7 @@ extern int piece_material[2];
 extern int mobility[2];
 extern int node_count;
 
-extern const uint8_t start_position[64];
 extern const int16_t piece_value[8];  // centipawns by piece type; the king 0
-
-// Steps between squares: a rank is 16, a file 1. North is towards Black,
-// east towards the h-file.
-constexpr int NORTH = 16, SOUTH = -16, EAST = 1, WEST = -1;
-constexpr int NORTH_EAST = NORTH + EAST, NORTH_WEST = NORTH + WEST;
-constexpr int SOUTH_EAST = SOUTH + EAST, SOUTH_WEST = SOUTH + WEST;
-// A pawn's step forward.
-constexpr int pawn_forward(int side) { return side == WHITE ? NORTH : SOUTH; }
-
-// Steps per piece type, each list ended by 0. The king's first four steps
-// are orthogonal and its last four diagonal; the attack test relies on it.
-inline constexpr int8_t piece_directions[8][9] = {
-    {0},
-    {0},
-    {2 * NORTH + WEST, 2 * NORTH + EAST, NORTH + 2 * WEST, NORTH + 2 * EAST,
-     SOUTH + 2 * WEST, SOUTH + 2 * EAST, 2 * SOUTH + WEST, 2 * SOUTH + EAST, 0},
-    {NORTH, SOUTH, WEST, EAST, NORTH_WEST, NORTH_EAST, SOUTH_WEST, SOUTH_EAST, 0},
-    {0},
-    {NORTH_WEST, NORTH_EAST, SOUTH_WEST, SOUTH_EAST, 0},
-    {NORTH, WEST, EAST, SOUTH, 0},
-    {NORTH_WEST, NORTH, NORTH_EAST, WEST, EAST, SOUTH_WEST, SOUTH, SOUTH_EAST, 0},
-};
-// Whether the king's step number d (0..7) is a diagonal one.
-constexpr bool diagonal_step(int d) { return d >= 4; }
 
 // ---- Setup ---------------------------------------------------------------------
 
@@ -174,9 +170,6 @@ int move_is_legal(Move move);
 
 // ---- Generation --------------------------------------------------------------
 
-// Fills the captured-slot byte from the board and pushes the move, unless the
-// stack is full.
-void push_move(Move move);
 // Appends the legal moves of `side` to move_stack at move_top and returns
 // the mobility figure: legal moves found plus occupied squares run into.
 int generate_moves(int mode, int side);
