@@ -5,9 +5,6 @@ constexpr int QUIESCENCE_FLOOR = -10;
 // a null move is trusted: with less, zugzwang makes passing look too good.
 constexpr int NULL_MOVE_MATERIAL = 400;
 constexpr int NULL_MOVE_REDUCTION = 3;
-// null_state is 0 outside null-move subtrees and grows inside them; this
-// bit marks a node entered by a null move, so that no second one follows.
-constexpr int ENTERED_BY_NULL_MOVE = 1;
 
 namespace {
 
@@ -101,11 +98,11 @@ int search(int alpha, int beta, int depth, int root_depth, int null_state, int p
   int alpha_raised = 0;
   PvLine child_pv;
 
-  if (ply > 0 && depth > 2 && !in_check && !(null_state & ENTERED_BY_NULL_MOVE) &&
+  if (ply > 0 && depth > 2 && !in_check && !(null_state & 1) &&
       material[side_to_move] >= NULL_MOVE_MATERIAL) {
     side_to_move = 1 - side_to_move;
-    int score = -search(-beta, 1 - beta, depth - NULL_MOVE_REDUCTION, root_depth,
-                        null_state | ENTERED_BY_NULL_MOVE, 0, child_pv);
+    int score = -search(-beta, 1 - beta, depth - NULL_MOVE_REDUCTION, root_depth, null_state + 1,
+                        0, child_pv);
     side_to_move = 1 - side_to_move;
     if (score >= beta) return score;
   }
@@ -126,7 +123,7 @@ int search(int alpha, int beta, int depth, int root_depth, int null_state, int p
     int saved_rights = castle_rights;
     int previous_ep;
     int gives_check = make_move(move, previous_ep);
-    if (null_state) null_state = (null_state + 2) & ~ENTERED_BY_NULL_MOVE;
+    if (null_state) null_state = (null_state + 2) & ~1;
 
     int score;
     if (depth > 2 && pv_node && alpha_raised) {
