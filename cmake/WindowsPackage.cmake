@@ -1,7 +1,7 @@
-# What a Windows user downloads: quorlix-<version>-win64.zip holding the two
-# programs and README.txt at its top (no folder of its own, as Windows'
+# What a Windows user downloads: quorlix-<version>-win64.zip holding the
+# three programs and README.txt at its top (no folder of its own, as Windows'
 # "Extract all" already makes one), without bin/ or the man page.
-install(TARGETS quorlix quorlix-tool RUNTIME DESTINATION .)
+install(TARGETS quorlix quorlix-uci quorlix-tool RUNTIME DESTINATION .)
 
 # Notepad on older Windows shows LF-only text as one long line.
 configure_file(doc/README-windows.txt README.txt @ONLY NEWLINE_STYLE CRLF)

@@ -1,7 +1,9 @@
 # Installs Quorlix the way Debian installs its chess engines, and makes a .deb
 # of the same files with `cpack -G DEB` in the build tree:
 #   games/quorlix                            the engine
-#   share/man/man6/quorlix.6.gz              its manual page
+#   games/quorlix-uci                        the engine for UCI front ends
+#   share/man/man6/quorlix.6.gz              the manual page of both, and a
+#   share/man/man6/quorlix-uci.6.gz          link to it under the other name
 #   share/games/plugins/xboard/quorlix.eng   the plugin by which XBoard lists it
 #   share/doc/quorlix/copyright, changelog.gz
 # `cmake --install` puts the same files under its prefix.
@@ -21,9 +23,11 @@ function(quorlix_gzip source compressed)
     DEPENDS ${PROJECT_SOURCE_DIR}/${source})
 endfunction()
 quorlix_gzip(doc/quorlix.6 quorlix.6.gz)
+quorlix_gzip(doc/quorlix-uci.6 quorlix-uci.6.gz)
 quorlix_gzip(packaging/changelog changelog.gz)
 add_custom_target(quorlix_compressed_docs ALL
-  DEPENDS ${packaging_dir}/quorlix.6.gz ${packaging_dir}/changelog.gz)
+  DEPENDS ${packaging_dir}/quorlix.6.gz ${packaging_dir}/quorlix-uci.6.gz
+          ${packaging_dir}/changelog.gz)
 
 # A package whose changelog names another version is a mistake; say so early.
 file(STRINGS packaging/changelog changelog_top LIMIT_COUNT 1)
@@ -31,8 +35,9 @@ if(NOT changelog_top MATCHES "^quorlix \\(${PROJECT_VERSION}\\) ")
   message(WARNING "packaging/changelog does not start with version ${PROJECT_VERSION}: ${changelog_top}")
 endif()
 
-install(TARGETS quorlix RUNTIME DESTINATION ${QUORLIX_INSTALL_GAMESDIR})
-install(FILES ${packaging_dir}/quorlix.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(TARGETS quorlix quorlix-uci RUNTIME DESTINATION ${QUORLIX_INSTALL_GAMESDIR})
+install(FILES ${packaging_dir}/quorlix.6.gz ${packaging_dir}/quorlix-uci.6.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES packaging/copyright ${packaging_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 configure_file(packaging/plugin.cmake.in ${packaging_dir}/install_plugin.cmake @ONLY)
 install(SCRIPT ${packaging_dir}/install_plugin.cmake)
@@ -53,10 +58,12 @@ against a person typing moves at a prompt, or against a graphical front end
 such as XBoard that speaks the xboard protocol (version 1).
 
 It searches every move to a fixed depth of seven plies with alpha-beta,
-null-move pruning and a quiescence search. It has no clock, no opening book
-and no options: the same position always gets the same move.
+null-move pruning and a quiescence search. It has no opening book and no
+options: the same position always gets the same move.
 
-XBoard lists the engine among the installed ones.
+XBoard lists the engine among the installed ones. quorlix-uci is the same
+engine for front ends and tools that speak the UCI protocol; it also keeps
+to a clock.
 ]])
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

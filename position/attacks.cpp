@@ -1,4 +1,16 @@
+// Attack tests over the 0x88 board, and the legality test built on them.
+//
+// square_attacked looks outward from the square along the king's eight
+// steps and stops at the first piece on each: a bishop, rook or queen there
+// attacks when it moves along that kind of line, a pawn or king only from
+// the adjacent square; knights are probed at their own eight jumps.
+// move_is_legal makes the move on the board bytes alone (the bitboards never
+// see it), asks whether the mover's king, or the square a castling king
+// crosses, is attacked, and puts every byte back. Not in check, a move other
+// than the king's can expose its king only along a line, so only lines are
+// tested then.
 #include "position/bitboards.hpp"
+#include "position/castling.hpp"
 
 int square_attacked(int mode, int side, int square) {
   const int8_t* king_steps = piece_directions[KING];
@@ -15,17 +27,17 @@ int square_attacked(int mode, int side, int square) {
     if (slot_side(slot) != side) continue;
     int type = board[slot + TYPE_OFFSET];
     if (type & SLIDER) {
-      if (type & (d < 4 ? ORTHOGONAL_BIT : DIAGONAL_BIT)) return 1;
+      if (type & (diagonal_step(d) ? DIAGONAL_BIT : ORTHOGONAL_BIT)) return 1;
       continue;
     }
-    if (distance != 0 || !(mode & 2)) continue;
+    if (distance != 0 || !(mode & ALL_ATTACKERS)) continue;
     if (type == KING) return 1;
     if (type == PAWN) {
       int diff = side == WHITE ? square - t : t - square;
-      if (diff == 15 || diff == 17) return 1;
+      if (diff == NORTH_WEST || diff == NORTH_EAST) return 1;
     }
   }
-  if (!(mode & 2)) return 0;
+  if (!(mode & ALL_ATTACKERS)) return 0;
   for (const int8_t* s = piece_directions[KNIGHT]; *s; s++) {
     int t = square + *s;
     if (!on_board(t)) continue;
@@ -51,8 +63,8 @@ int move_is_legal(Move move) {
   bool king_move = from == king_square;
   int target = king_move ? to : king_square;
 
-  if (king_move && (to - from == 2 || to - from == -2) &&
-      square_attacked(2, attacker, from + (to - from) / 2))
+  if (king_move && is_castling_step(from, to) &&
+      square_attacked(ALL_ATTACKERS, attacker, from + (to - from) / 2))
     return 0;
 
   // An en passant capture takes a pawn that is not on the to-square; lift it
@@ -69,7 +81,7 @@ int move_is_legal(Move move) {
   board[from] = NO_PIECE;
   if (captured != NO_PIECE) board[captured] = OFF_BOARD;
 
-  int mode = (king_move || in_check) ? 2 : 0;
+  int mode = (king_move || in_check) ? ALL_ATTACKERS : LINES_ONLY;
   int attacked = square_attacked(mode, attacker, target);
 
   board[mover] = uint8_t(from);

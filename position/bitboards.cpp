@@ -1,3 +1,11 @@
+// The attack tables of the bitboards, built once at start-up.
+//
+// Every table comes from walking the steps of piece_directions over the 0x88
+// numbering, so it says what a walk over the board says; the tests hold the
+// slider tables to such walks on every square. Slider reach is a lookup by
+// multiply-and-shift (bitboards.hpp): each square's multiplier sends every
+// arrangement of blockers on its lines to a table entry of its own, or to
+// one that holds the same reach.
 #include "position/bitboards.hpp"
 
 #include <initializer_list>
@@ -65,10 +73,27 @@ constexpr int DIAGONAL_ENTRIES = 5248;
 Bitboard orthogonal_table[ORTHOGONAL_ENTRIES];
 Bitboard diagonal_table[DIAGONAL_ENTRIES];
 
-// Each ray up to and including its first piece, by walking the ray sets.
-Bitboard walked_reach(int index, int first_direction, Bitboard occupied) {
+int highest(Bitboard b) { return 63 - std::countl_zero(b); }
+
+// Directions by their index in the king's step list.
+constexpr bool step_is_positive(int d) { return piece_directions[KING][d] > 0; }
+constexpr int opposite(int d) { return direction_of(-piece_directions[KING][d]); }
+
+// The nearest and the farthest square of `squares`, a non-empty subset of
+// the ray in direction d.
+int nearest(int d, Bitboard squares) {
+  return step_is_positive(d) ? lowest(squares) : highest(squares);
+}
+int farthest(int d, Bitboard squares) {
+  return step_is_positive(d) ? highest(squares) : lowest(squares);
+}
+
+// Each diagonal (or orthogonal) ray up to and including its first piece, by
+// walking the ray sets.
+Bitboard walked_reach(int index, bool diagonal, Bitboard occupied) {
   Bitboard reach = 0;
-  for (int d = first_direction; d < first_direction + 4; d++) {
+  for (int d = 0; d < 8; d++) {
+    if (diagonal_step(d) != diagonal) continue;
     Bitboard r = ray[d][index];
     if (Bitboard blockers = r & occupied) r ^= ray[d][nearest(d, blockers)];
     reach |= r;
@@ -76,21 +101,22 @@ Bitboard walked_reach(int index, int first_direction, Bitboard occupied) {
   return reach;
 }
 
-void build_magics(Magic* magics, const Bitboard* multipliers, Bitboard* table, int first_direction) {
+void build_magics(Magic* magics, const Bitboard* multipliers, Bitboard* table, bool diagonal) {
   Bitboard* next = table;
   for (int i = 0; i < 64; i++) {
     Bitboard mask = 0;
-    for (int d = first_direction; d < first_direction + 4; d++) {
+    for (int d = 0; d < 8; d++) {
+      if (diagonal_step(d) != diagonal) continue;
       // A ray's last square has nothing behind it to block.
       Bitboard r = ray[d][i];
-      if (r) r &= ~bit64(step_is_positive(d) ? highest(r) : lowest(r));
+      if (r) r &= ~bit64(farthest(d, r));
       mask |= r;
     }
     Magic& m = magics[i];
     m = {mask, multipliers[i], next, 64 - popcount(mask)};
     Bitboard subset = 0;
     do {
-      next[(subset * m.multiplier) >> m.shift] = walked_reach(i, first_direction, subset);
+      next[(subset * m.multiplier) >> m.shift] = walked_reach(i, diagonal, subset);
       subset = (subset - mask) & mask;
     } while (subset);
     next += Bitboard(1) << popcount(mask);
@@ -110,22 +136,24 @@ struct TableBuilder {
         }
         ray[d][i] = passed;
         if (on_board(square + step)) king_targets[i] |= bit(square + step);
-        (d < 4 ? orthogonal_lines : diagonal_lines)[i] |= passed;
+        (diagonal_step(d) ? diagonal_lines : orthogonal_lines)[i] |= passed;
       }
       for (const int8_t* s = piece_directions[KNIGHT]; *s; s++)
         if (on_board(square + *s)) knight_targets[i] |= bit(square + *s);
-      // A White pawn attacks this square from 15 or 17 below it.
-      for (int s : {-15, -17})
-        if (on_board(square + s)) pawn_attackers[WHITE][i] |= bit(square + s);
-      for (int s : {15, 17})
-        if (on_board(square + s)) pawn_attackers[BLACK][i] |= bit(square + s);
+      // A pawn takes one step forward and one file aside, so it attacks
+      // this square from one step back and one file aside.
+      for (int side : {WHITE, BLACK})
+        for (int aside : {WEST, EAST}) {
+          int from = square - pawn_forward(side) + aside;
+          if (on_board(from)) pawn_attackers[side][i] |= bit(from);
+        }
     }
     for (int i = 0; i < 64; i++)
       for (int d = 0; d < 8; d++)
         for (Bitboard r = ray[d][i]; r; r &= r - 1)
           line_through[i][lowest(r)] = ray[d][i] | ray[opposite(d)][i] | bit64(i);
-    build_magics(orthogonal_magic, orthogonal_multipliers, orthogonal_table, 0);
-    build_magics(diagonal_magic, diagonal_multipliers, diagonal_table, 4);
+    build_magics(orthogonal_magic, orthogonal_multipliers, orthogonal_table, false);
+    build_magics(diagonal_magic, diagonal_multipliers, diagonal_table, true);
   }
 } const builder;
 

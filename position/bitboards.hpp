@@ -38,7 +38,6 @@ inline Bitboard bit(int square) { return square_bits.of[square]; }
 
 inline int popcount(Bitboard b) { return std::popcount(b); }
 inline int lowest(Bitboard b) { return std::countr_zero(b); }
-inline int highest(Bitboard b) { return 63 - std::countl_zero(b); }
 inline bool single(Bitboard b) { return (b & (b - 1)) == 0; }
 
 // The eight directions in the order of the king's step list: four
@@ -57,23 +56,6 @@ constexpr int direction_of(int step) {
   for (int d = 0; d < 8; d++)
     if (piece_directions[KING][d] == step) return d;
   return -1;
-}
-// The same as a table, by step + 17.
-struct StepDirections {
-  int8_t of[35];
-  constexpr StepDirections() : of() {
-    for (int step = -17; step <= 17; step++) of[step + 17] = int8_t(direction_of(step));
-  }
-};
-inline constexpr StepDirections step_directions;
-
-constexpr bool step_is_positive(int d) { return d == 0 || d == 3 || d == 4 || d == 5; }
-constexpr int opposite(int d) { return d < 4 ? d ^ 1 : 11 - d; }
-
-// The nearest square of `squares` along direction d; `squares` must be a
-// non-empty subset of one ray in that direction.
-inline int nearest(int d, Bitboard squares) {
-  return step_is_positive(d) ? lowest(squares) : highest(squares);
 }
 
 // Slider reach by multiply-and-shift: the blockers on a square's lines,
@@ -128,11 +110,6 @@ inline bool attacks_other_king(int side) {
 // Adds or removes a piece in the bitboards.
 inline void toggle_piece(int side, int type, int square) {
   Bitboard b = bit(square);
-  pieces_of[side][type] ^= b;
-  occupied_by[side] ^= b;
-}
-inline void shift_piece(int side, int type, int from, int to) {
-  Bitboard b = bit(from) | bit(to);
   pieces_of[side][type] ^= b;
   occupied_by[side] ^= b;
 }

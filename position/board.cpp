@@ -31,6 +31,9 @@ int node_count;
 // The evaluation's values; here because the running totals need them.
 const int16_t piece_value[8] = {0, 100, 300, 0, 0, 300, 500, 900};
 
+namespace {
+
+// Piece codes, rank 1 first and file a first within a rank.
 const uint8_t start_position[64] = {
     6,    2,    5,    7,    3,    5,    2,    6,
     1,    1,    1,    1,    1,    1,    1,    1,
@@ -42,13 +45,15 @@ const uint8_t start_position[64] = {
     0x46, 0x42, 0x45, 0x47, 0x43, 0x45, 0x42, 0x46,
 };
 
+}  // namespace
+
 void place_pieces(const uint8_t* codes) {
   int counter[2] = {WHITE_KING_SLOT + 1, BLACK_KING_SLOT + 1};
   std::memset(pieces_of, 0, sizeof pieces_of);
   std::memset(occupied_by, 0, sizeof occupied_by);
   piece_material[WHITE] = piece_material[BLACK] = 0;
   for (int i = 0; i < 64; i++) {
-    int square = 16 * (i / 8) + i % 8;
+    int square = make_square(i % 8, i / 8);
     int code = codes[i];
     if (code == 0) {
       board[square] = NO_PIECE;

@@ -1,6 +1,13 @@
+// Positions from FEN, for the companion tool and the tests.
+//
+// A FEN is taken only when its position keeps what the rest of the program
+// relies on: one king and at most 16 pieces a side (the slots place_pieces
+// hands out), no pawn on the first or last rank, a castling right only with
+// its king and rook at home, an en passant square only behind a pawn that
+// can have just advanced two squares, and the side not to move not in check.
 #include <cstring>
 
-#include "position/position.hpp"
+#include "position/castling.hpp"
 
 namespace {
 
@@ -59,7 +66,8 @@ const char* read_placement(const char* text, int length, uint8_t codes[64]) {
   }
   if (rank != 0 || file != 8) return "bad piece placement";
   if (kings[WHITE] != 1 || kings[BLACK] != 1) return "each side needs exactly one king";
-  if (pieces[WHITE] > 16 || pieces[BLACK] > 16) return "more than 16 pieces of a side";
+  if (pieces[WHITE] > SLOTS_PER_SIDE || pieces[BLACK] > SLOTS_PER_SIDE)
+    return "more than 16 pieces of a side";
   return nullptr;
 }
 
@@ -73,18 +81,20 @@ const char* read_castling(const char* text, int length) {
   castle_rights = 0;
   if (length == 1 && text[0] == '-') return nullptr;
   for (int i = 0; i < length; i++) {
-    int right, king, corner, code_side;
-    switch (text[i]) {
-      case 'K': right = WHITE_KING_SIDE, king = E1, corner = H1, code_side = 0; break;
-      case 'Q': right = WHITE_QUEEN_SIDE, king = E1, corner = A1, code_side = 0; break;
-      case 'k': right = BLACK_KING_SIDE, king = E8, corner = H8, code_side = BLACK_PIECE_CODE; break;
-      case 'q': right = BLACK_QUEEN_SIDE, king = E8, corner = A8, code_side = BLACK_PIECE_CODE; break;
+    int side = text[i] >= 'a' ? BLACK : WHITE;
+    int wing;
+    switch (text[i] | 32) {
+      case 'q': wing = QUEEN_SIDE; break;
+      case 'k': wing = KING_SIDE; break;
       default: return "bad castling field";
     }
-    if (castle_rights & right) return "bad castling field";
-    if (piece_code_at(king) != (KING | code_side) || piece_code_at(corner) != (ROOK | code_side))
+    const Castling& c = castlings[side][wing];
+    int code_side = side == BLACK ? BLACK_PIECE_CODE : 0;
+    if (castle_rights & c.right) return "bad castling field";
+    if (piece_code_at(c.king_from) != (KING | code_side) ||
+        piece_code_at(c.rook_from) != (ROOK | code_side))
       return "castling right without its king and rook at home";
-    castle_rights |= right;
+    castle_rights |= c.right;
   }
   return nullptr;
 }
@@ -94,13 +104,14 @@ const char* read_en_passant(const char* text, int length) {
   if (length == 1 && text[0] == '-') return nullptr;
   if (length != 2 || text[0] < 'a' || text[0] > 'h' || text[1] < '1' || text[1] > '8')
     return "bad en passant field";
-  int square = 16 * (text[1] - '1') + (text[0] - 'a');
-  // The pawn that just advanced two squares stands one rank past the square.
-  int expected_rank = side_to_move == WHITE ? 5 : 2;
-  int pawn_square = square + (side_to_move == WHITE ? -16 : 16);
-  int pawn_code = PAWN | (side_to_move == WHITE ? BLACK_PIECE_CODE : 0);
-  if (rank_of(square) != expected_rank || board[square] != NO_PIECE ||
-      board[square - (pawn_square - square)] != NO_PIECE || piece_code_at(pawn_square) != pawn_code)
+  int square = make_square(text[0] - 'a', text[1] - '1');
+  // The square the other side's pawn has just passed over: it came from its
+  // start rank one step behind and stands one step ahead.
+  int mover = 1 - side_to_move;
+  int start = square - pawn_forward(mover), pawn_square = square + pawn_forward(mover);
+  int pawn_code = PAWN | (mover == BLACK ? BLACK_PIECE_CODE : 0);
+  if (rank_start(start) != pawn_start_rank(mover) || board[square] != NO_PIECE ||
+      board[start] != NO_PIECE || piece_code_at(pawn_square) != pawn_code)
     return "en passant square without a pawn that just advanced two squares";
   ep_slot = board[pawn_square];
   return nullptr;

@@ -1,5 +1,6 @@
-// What the move generators share: pushing, pins, king steps, pawn moves and
-// castling. Private to the generator files of position/.
+// What the fast move generators share: pushing, pins, king steps, pawn sets
+// and pawn moves. Private to their files; the plain generator, which they
+// are held to, does not include it.
 //
 // Every generator must produce the plain generator's list and figure: the
 // same moves in the same order (slots in order, steps in list order, the
@@ -14,9 +15,37 @@ constexpr Bitboard FILE_A = 0x0101010101010101ull, FILE_H = FILE_A << 7;
 constexpr Bitboard RANK_2 = 0xFFull << 8, RANK_3 = 0xFFull << 16;
 constexpr Bitboard RANK_6 = 0xFFull << 40, RANK_7 = 0xFFull << 48;
 
+// Ranks as a side sees them: its pawns' first single steps land on the
+// third, and they promote from the seventh.
+constexpr Bitboard third_rank(int side) { return side == WHITE ? RANK_3 : RANK_6; }
+constexpr Bitboard seventh_rank(int side) { return side == WHITE ? RANK_7 : RANK_2; }
+
+// A set moved by STEP in its own numbering, where a rank is 8 and a file 1.
+// What leaves the first or last rank falls off; a step across a file can
+// wrap onto the other edge's file, so its callers mask that file out.
+template <int STEP>
+constexpr Bitboard shifted(Bitboard b) {
+  return STEP > 0 ? b << STEP : b >> -STEP;
+}
+constexpr int pawn_step64(int side) { return side == WHITE ? 8 : -8; }
+
+// The squares a side's pawns attack towards the h-file and the a-file.
+template <int SIDE>
+constexpr Bitboard pawn_attacks_h(Bitboard pawns) {
+  return shifted<pawn_step64(SIDE) + 1>(pawns) & ~FILE_A;
+}
+template <int SIDE>
+constexpr Bitboard pawn_attacks_a(Bitboard pawns) {
+  return shifted<pawn_step64(SIDE) - 1>(pawns) & ~FILE_H;
+}
+template <int SIDE>
+constexpr Bitboard pawn_attacks(Bitboard pawns) {
+  return pawn_attacks_h<SIDE>(pawns) | pawn_attacks_a<SIDE>(pawns);
+}
+
 // push_move for a target whose occupant is already known.
 inline void push_known(int from, int to, int occupant, int promotion = 0) {
-  Move m = Move(from) | Move(to) << 8 | Move(promotion) << 16 | Move(occupant) << 24;
+  Move m = make_move_word(from, to, promotion, occupant);
   if (move_top < move_limit)
     *move_top++ = m;
   else
@@ -24,7 +53,7 @@ inline void push_known(int from, int to, int occupant, int promotion = 0) {
 }
 
 inline void push_promotions(int from, int to, int occupant) {
-  for (int promotion : {QUEEN, ROOK, BISHOP, KNIGHT}) push_known(from, to, occupant, promotion);
+  for (int promotion : promotion_types) push_known(from, to, occupant, promotion);
 }
 
 // The view of the position that every fast generator starts from.
@@ -54,6 +83,10 @@ struct Sides {
   }
   // A pinned piece may move only along the line through it and its king.
   Bitboard pin_line(int index) const { return line_through[king][index]; }
+  // Where a piece may move as far as pins go: its pin line, or anywhere.
+  Bitboard allowed(int index) const {
+    return (pinned & bit64(index)) ? pin_line(index) : ~Bitboard(0);
+  }
 };
 
 // The king's legal steps, quiet or capturing: squares attacked by nothing
@@ -65,9 +98,7 @@ inline Bitboard legal_king_steps(const Sides& s) {
   Bitboard candidates = king_targets[s.king] & ~s.own & ~e[KING];
   if (!candidates) return 0;
   Bitboard pawns = e[PAWN];
-  Bitboard attacked = s.enemy == WHITE
-                          ? ((pawns << 9) & ~FILE_A) | ((pawns << 7) & ~FILE_H)
-                          : ((pawns >> 7) & ~FILE_A) | ((pawns >> 9) & ~FILE_H);
+  Bitboard attacked = s.enemy == WHITE ? pawn_attacks<WHITE>(pawns) : pawn_attacks<BLACK>(pawns);
   attacked |= king_targets[lowest(e[KING])];
   for (Bitboard b = e[KNIGHT]; b; b &= b - 1) attacked |= knight_targets[lowest(b)];
   Bitboard orthogonal = e[ROOK] | e[QUEEN], diagonal = e[BISHOP] | e[QUEEN];
@@ -99,6 +130,18 @@ inline int pinned_figure(Bitboard reach, Bitboard line, Bitboard first_steps, co
          popcount(reach & ~line & first_steps & s.occupied);
 }
 
+// The direction of each king step, by table, for the steps from SOUTH_WEST
+// to NORTH_EAST.
+struct StepDirections {
+  int8_t of[NORTH_EAST - SOUTH_WEST + 1];
+  constexpr StepDirections() : of() {
+    for (int step = SOUTH_WEST; step <= NORTH_EAST; step++)
+      of[step - SOUTH_WEST] = int8_t(direction_of(step));
+  }
+  constexpr int operator[](int step) const { return of[step - SOUTH_WEST]; }
+};
+inline constexpr StepDirections step_directions;
+
 // Pushes the moves to `targets`, squares a knight or king reaches, in the
 // order of its step list.
 inline void push_steps_in_order(int from, int type, Bitboard targets) {
@@ -124,7 +167,7 @@ inline void push_rays_in_order(int from, int type, Bitboard targets) {
   }
   int index = index64(from);
   for (const int8_t* s = piece_directions[type]; *s; s++) {
-    if (Bitboard r = ray[step_directions.of[*s + 17]][index] & targets) {
+    if (Bitboard r = ray[step_directions[*s]][index] & targets) {
       int t = square88(lowest(r));
       push_known(from, t, board[t]);
     }
@@ -135,14 +178,7 @@ inline void push_rays_in_order(int from, int type, Bitboard targets) {
 inline Bitboard pawns_beside_en_passant(const Sides& s) {
   if (ep_slot == 0 || slot_side(ep_slot) == s.side) return 0;
   Bitboard e = bit(board[ep_slot]);
-  return pieces_of[s.side][PAWN] & (((e << 1) & ~FILE_A) | ((e >> 1) & ~FILE_H));
-}
-
-// Pawns that may push something in the capture mode: those about to
-// promote, and those beside a pawn that can be taken en passant.
-inline Bitboard pawns_that_may_push_captures(const Sides& s) {
-  return (pieces_of[s.side][PAWN] & (s.side == WHITE ? RANK_7 : RANK_2)) |
-         pawns_beside_en_passant(s);
+  return pieces_of[s.side][PAWN] & ((shifted<1>(e) & ~FILE_A) | (shifted<-1>(e) & ~FILE_H));
 }
 
 // Pawns whose moves are not counted from shifted sets: the pinned ones,
@@ -162,23 +198,23 @@ struct PawnSteps {
     return popcount(single_steps) + popcount(double_steps) + popcount(contacts_h) +
            popcount(contacts_a) + popcount(captures_h) + popcount(captures_a);
   }
+  int contacts() const { return popcount(contacts_h) + popcount(contacts_a); }
+  // The same pawns when only moves to `targets` are legal; their contacts stay.
+  PawnSteps only_to(Bitboard targets) const {
+    return {single_steps & targets, double_steps & targets, contacts_h,
+            contacts_a,             captures_h & targets,   captures_a & targets};
+  }
 };
 
 template <int SIDE>
 PawnSteps pawn_steps(Bitboard pawns, const Sides& s) {
+  constexpr int UP = pawn_step64(SIDE);
   Bitboard empty = ~s.occupied;
   PawnSteps p;
-  if (SIDE == WHITE) {
-    p.single_steps = (pawns << 8) & empty;
-    p.double_steps = ((p.single_steps & RANK_3) << 8) & empty;
-    p.contacts_h = (pawns << 9) & ~FILE_A & s.occupied;
-    p.contacts_a = (pawns << 7) & ~FILE_H & s.occupied;
-  } else {
-    p.single_steps = (pawns >> 8) & empty;
-    p.double_steps = ((p.single_steps & RANK_6) >> 8) & empty;
-    p.contacts_h = (pawns >> 7) & ~FILE_A & s.occupied;
-    p.contacts_a = (pawns >> 9) & ~FILE_H & s.occupied;
-  }
+  p.single_steps = shifted<UP>(pawns) & empty;
+  p.double_steps = shifted<UP>(p.single_steps & third_rank(SIDE)) & empty;
+  p.contacts_h = pawn_attacks_h<SIDE>(pawns) & s.occupied;
+  p.contacts_a = pawn_attacks_a<SIDE>(pawns) & s.occupied;
   p.captures_h = p.contacts_h & s.capturable;
   p.captures_a = p.contacts_a & s.capturable;
   return p;
@@ -188,6 +224,17 @@ PawnSteps pawn_steps(Bitboard pawns, const Sides& s) {
 // pushes (promotions and en passant), or everything.
 enum PawnPushes { PUSH_NONE, PUSH_CAPTURE_MODE, PUSH_ALL };
 
+// Pushes a pawn's legal move as `P` says: onto the last rank as its four
+// promotions (the capture mode's too), else as itself in the all-moves mode.
+template <PawnPushes P>
+inline void push_pawn(int from, int to, int occupant, bool promotes) {
+  if (promotes) {
+    if (P != PUSH_NONE) push_promotions(from, to, occupant);
+  } else if (P == PUSH_ALL) {
+    push_known(from, to, occupant);
+  }
+}
+
 // A pawn's legal moves, pushed as `P` says; adds its contacts. `allowed`
 // holds the to-squares where its moves are legal: everywhere, its pin line,
 // or the squares that answer a check. En passant, rare and subtle (it takes
@@ -195,41 +242,33 @@ enum PawnPushes { PUSH_NONE, PUSH_CAPTURE_MODE, PUSH_ALL };
 template <PawnPushes P>
 int pawn_moves(int from, int side, Bitboard allowed, int& contacts) {
   int count = 0;
-  int fwd = side == WHITE ? 16 : -16;
+  int fwd = side == WHITE ? NORTH : SOUTH;
   int ahead = from + fwd;
-  bool last_rank = (ahead & 0xF0) == 0x70 || (ahead & 0xF0) == 0;
+  bool last_rank = is_promotion_square(ahead);
   if (board[ahead] == NO_PIECE) {
-    int start_rank = side == WHITE ? 0x10 : 0x60;
-    if ((from & 0xF0) == start_rank && board[ahead + fwd] == NO_PIECE &&
+    int start_rank = pawn_start_rank(side);
+    if (rank_start(from) == start_rank && board[ahead + fwd] == NO_PIECE &&
         (allowed & bit(ahead + fwd))) {
       count++;
       if (P == PUSH_ALL) push_known(from, ahead + fwd, 0);
     }
     if (allowed & bit(ahead)) {
       count++;
-      if (last_rank) {
-        if (P != PUSH_NONE) push_promotions(from, ahead, 0);
-      } else if (P == PUSH_ALL) {
-        push_known(from, ahead, 0);
-      }
+      push_pawn<P>(from, ahead, 0, last_rank);
     }
   }
-  for (int t : {ahead + 1, ahead - 1}) {
+  for (int t : {ahead + EAST, ahead + WEST}) {
     if (!on_board(t)) continue;
     int occupant = board[t];
     if (occupant == NO_PIECE) continue;
     contacts++;
     if (slot_side(occupant) == side || is_king_slot(occupant) || !(allowed & bit(t))) continue;
     count++;
-    if (last_rank) {
-      if (P != PUSH_NONE) push_promotions(from, t, occupant);
-    } else if (P == PUSH_ALL) {
-      push_known(from, t, occupant);
-    }
+    push_pawn<P>(from, t, occupant, last_rank);
   }
   if (ep_slot != 0) {
     int e = board[ep_slot];
-    if ((e == from + 1 || e == from - 1) && slot_side(ep_slot) != side &&
+    if ((e == from + EAST || e == from + WEST) && slot_side(ep_slot) != side &&
         board[e + fwd] == NO_PIECE && move_is_legal(make_move_word(from, e + fwd))) {
       count++;
       if (P != PUSH_NONE) push_known(from, e + fwd, 0);
@@ -238,16 +277,21 @@ int pawn_moves(int from, int side, Bitboard allowed, int& contacts) {
   return count;
 }
 
-// Pieces with moves to push, each under the bit its slot has among its
-// side's sixteen (8..15 and 24..31 as 0..15), so that they come out in slot
-// order whatever order they were found in.
+// Pieces with moves to push, each under the bit of its slot's place among
+// its side's sixteen, so that they come out in slot order whatever order
+// they were found in.
 struct SlotOrder {
-  Bitboard targets[16];
+  Bitboard targets[SLOTS_PER_SIDE];
   unsigned order = 0;
 
+  // Slots 8..15 and 24..31 (72.. for Black) are places 0..15.
+  static int place_of(int slot) { return (slot & 7) | ((slot >> 1) & 8); }
+  static int slot_at(int place, int side) {
+    return (place & 7) | WHITE_KING_SLOT | ((place & 8) << 1) | BLACK_SLOT_BIT * side;
+  }
+
   void note(int index, Bitboard t) {
-    int slot = board[square88(index)];
-    int n = (slot & 7) | ((slot >> 1) & 8);
+    int n = place_of(board[square88(index)]);
     targets[n] = t;
     order |= 1u << n;
   }
@@ -257,7 +301,7 @@ struct SlotOrder {
   void push(int side) const {
     for (unsigned rest = order; rest; rest &= rest - 1) {
       int n = std::countr_zero(rest);
-      int slot = (n & 7) | 8 | ((n & 8) << 1) | (side << 6);
+      int slot = slot_at(n, side);
       int from = board[slot];
       int type = board[slot + TYPE_OFFSET];
       if (type == PAWN) {
@@ -271,25 +315,6 @@ struct SlotOrder {
     }
   }
 };
-
-// Castling moves of a side not in check, queen side first; not counted. A
-// set right means the king is at home (a king move clears both) and its own
-// rook is on the corner (leaving or entering the corner clears it), so only
-// the empty squares and the two squares the king passes and reaches are
-// left to test.
-inline void push_castling(const Sides& s) {
-  int rights = castle_rights >> (2 * s.side);
-  if (!(rights & 3)) return;
-  int home = s.side == WHITE ? E1 : E8;
-  Bitboard lifted = s.occupied ^ bit(home);
-  auto safe = [&](int square) { return !attacked_by(s.enemy, index64(square), lifted); };
-  if ((rights & 1) && !(s.occupied & (bit(home - 1) | bit(home - 2) | bit(home - 3))) &&
-      safe(home - 1) && safe(home - 2))
-    push_known(home, home - 2, 0);
-  if ((rights & 2) && !(s.occupied & (bit(home + 1) | bit(home + 2))) && safe(home + 1) &&
-      safe(home + 2))
-    push_known(home, home + 2, 0);
-}
 
 // The moves of a side in check, in either mode (generate_moves' case when
 // in_check is set).

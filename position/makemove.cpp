@@ -1,4 +1,14 @@
+// Making and unmaking moves: the board, the piece list, the bitboards and the
+// material totals change together.
+//
+// Only generated moves are made, so the move word tells what happens: a
+// pawn's diagonal step with a captured-slot byte of 0 is an en passant
+// capture, a king's two-file step is castling and brings its rook along.
+// make_move hands out the old ep_slot for unmake_move. It only ever clears
+// bits of castle_rights; the caller saves the word and writes it back, so
+// unmake_move leaves it alone. unmake_move clears in_check.
 #include "position/bitboards.hpp"
+#include "position/castling.hpp"
 
 namespace {
 
@@ -7,7 +17,9 @@ inline void move_piece(int slot, int side, int type, int from, int to) {
   board[slot] = uint8_t(to);
   board[to] = uint8_t(slot);
   board[from] = NO_PIECE;
-  shift_piece(side, type, from, to);
+  Bitboard b = bit(from) | bit(to);
+  pieces_of[side][type] ^= b;
+  occupied_by[side] ^= b;
 }
 
 // Takes a piece off the board (and back), keeping bitboards and material.
@@ -43,12 +55,11 @@ struct CastlingMasks {
   uint8_t keep[128];
   constexpr CastlingMasks() : keep() {
     for (uint8_t& k : keep) k = ALL_CASTLING;
-    keep[E1] = uint8_t(~(WHITE_QUEEN_SIDE | WHITE_KING_SIDE) & ALL_CASTLING);
-    keep[E8] = uint8_t(~(BLACK_QUEEN_SIDE | BLACK_KING_SIDE) & ALL_CASTLING);
-    keep[A1] = uint8_t(~WHITE_QUEEN_SIDE & ALL_CASTLING);
-    keep[H1] = uint8_t(~WHITE_KING_SIDE & ALL_CASTLING);
-    keep[A8] = uint8_t(~BLACK_QUEEN_SIDE & ALL_CASTLING);
-    keep[H8] = uint8_t(~BLACK_KING_SIDE & ALL_CASTLING);
+    for (const auto& wings : castlings)
+      for (const Castling& c : wings) {
+        keep[c.king_from] = uint8_t(keep[c.king_from] & ~c.right);
+        keep[c.rook_from] = uint8_t(keep[c.rook_from] & ~c.right);
+      }
   }
 };
 constexpr CastlingMasks castling_masks;
@@ -72,16 +83,16 @@ int make_move(Move move, int& previous_ep) {
   }
   if (type == PAWN) {
     int d = to - from;
-    if (d == 32 || d == -32) {
+    if (d == 2 * NORTH || d == 2 * SOUTH) {
       ep_slot = mover;
     } else if ((d & 1) && move_captured(move) == 0) {
       int square = board[old_ep];
       board[square] = NO_PIECE;
       remove_piece(old_ep, square);
     }
-  } else if (type == KING && (to - from == 2 || to - from == -2)) {
-    int corner = to > from ? from + 3 : from - 4;
-    move_piece(board[corner], side, ROOK, corner, (from + to) / 2);
+  } else if (type == KING && is_castling_step(from, to)) {
+    const Castling& c = castling_of(side, from, to);
+    move_piece(board[c.rook_from], side, ROOK, c.rook_from, c.rook_to);
   }
   if (captured != NO_PIECE) remove_piece(captured, to);
   move_piece(mover, side, type, from, to);
@@ -109,12 +120,11 @@ void unmake_move(Move move, int previous_ep) {
   if (type == PAWN) {
     if (captured == NO_PIECE && ((to - from) & 1)) {
       // The pawn taken en passant stood beside the from-square, on the to-file.
-      restore_piece(previous_ep, to > from ? to - 16 : to + 16);
+      restore_piece(previous_ep, to > from ? to - NORTH : to - SOUTH);
     }
-  } else if (type == KING && (to - from == 2 || to - from == -2)) {
-    int corner = to > from ? from + 3 : from - 4;
-    int rook_square = (from + to) / 2;
-    move_piece(board[rook_square], side, ROOK, rook_square, corner);
+  } else if (type == KING && is_castling_step(from, to)) {
+    const Castling& c = castling_of(side, from, to);
+    move_piece(board[c.rook_to], side, ROOK, c.rook_to, c.rook_from);
   }
   in_check = 0;
 }

@@ -7,6 +7,9 @@
 // test. A pinned piece's first step off the line is illegal, which gives
 // that ray up; a piece that is not pinned may go wherever it reaches. The
 // king's steps are tested with the king lifted off its square.
+#include <utility>
+
+#include "position/castling.hpp"
 #include "position/generation.hpp"
 
 namespace {
@@ -22,28 +25,65 @@ inline void push_ray(int from, int index, Bitboard targets, const Sides& s) {
   if (r & s.occupied) push_known(from, t, board[t]);
 }
 
-template <int... STEPS>
-inline void push_rays(int from, Bitboard targets, const Sides& s) {
-  int index = index64(from);
-  (push_ray<STEPS>(from, index, targets, s), ...);
+constexpr std::size_t step_count(int type) {
+  std::size_t n = 0;
+  while (piece_directions[type][n]) n++;
+  return n;
 }
 
-// A slider's moves in the order of its step list.
+// A slider's moves in the order of its step list, each ray unrolled.
+template <int TYPE>
+inline void push_rays(int from, Bitboard targets, const Sides& s) {
+  int index = index64(from);
+  [&]<std::size_t... D>(std::index_sequence<D...>) {
+    (push_ray<piece_directions[TYPE][D]>(from, index, targets, s), ...);
+  }(std::make_index_sequence<step_count(TYPE)>());
+}
+
 void push_slider_moves(int from, int type, Bitboard targets, const Sides& s) {
   switch (type) {
-    case BISHOP: push_rays<15, 17, -17, -15>(from, targets, s); break;
-    case ROOK: push_rays<16, -1, 1, -16>(from, targets, s); break;
-    default: push_rays<15, 16, 17, -1, 1, -17, -16, -15>(from, targets, s);
+    case BISHOP: push_rays<BISHOP>(from, targets, s); break;
+    case ROOK: push_rays<ROOK>(from, targets, s); break;
+    default: push_rays<QUEEN>(from, targets, s);
   }
+}
+
+// The squares of a castling move that must be empty.
+constexpr Bitboard empty_squares(const Castling& c) {
+  Bitboard squares = 0;
+  for (int square : c.empty)
+    if (square != NO_SQUARE) squares |= bit64(index64(square));
+  return squares;
+}
+
+// Castling moves of a side not in check, queen side first; not counted. A
+// set right means the king is at home (a king move clears both) and its own
+// rook is on the corner (leaving or entering the corner clears it), so only
+// the empty squares and the two squares the king crosses and reaches are
+// left to test, with the king lifted off its square.
+template <int SIDE, int WING>
+inline void push_castling(Bitboard occupied, Bitboard lifted) {
+  constexpr Castling c = castlings[SIDE][WING];
+  if ((castle_rights & c.right) && !(occupied & empty_squares(c)) &&
+      !attacked_by(1 - SIDE, index64(c.rook_to), lifted) &&
+      !attacked_by(1 - SIDE, index64(c.king_to), lifted))
+    push_known(c.king_from, c.king_to, 0);
+}
+template <int SIDE>
+void push_castling(const Sides& s) {
+  if (!(castle_rights & castling_rights_of(SIDE))) return;
+  Bitboard lifted = s.occupied ^ bit64(index64(castlings[SIDE][QUEEN_SIDE].king_from));
+  push_castling<SIDE, QUEEN_SIDE>(s.occupied, lifted);
+  push_castling<SIDE, KING_SIDE>(s.occupied, lifted);
 }
 
 template <int SIDE>
 int all_moves(const Sides& s) {
-  constexpr int FORWARD = SIDE == WHITE ? 16 : -16;
+  constexpr int FORWARD = pawn_forward(SIDE);
   // Pawns that are not pinned, not about to promote and not beside a pawn
   // that can be taken en passant: their moves come from shifted sets.
   const Bitboard pawns = pieces_of[SIDE][PAWN];
-  const Bitboard plain = pawns & ~pawns_counted_one_by_one(s) & ~(SIDE == WHITE ? RANK_7 : RANK_2);
+  const Bitboard plain = pawns & ~pawns_counted_one_by_one(s) & ~seventh_rank(SIDE);
   PawnSteps steps = pawn_steps<SIDE>(plain, s);
   int count = steps.figure();
 
@@ -53,9 +93,10 @@ int all_moves(const Sides& s) {
 
   const Bitboard movable = ~s.own & ~pieces_of[s.enemy][KING];
   int contacts = 0;
-  for (int n = 1, slot = next_slot(king_slot(SIDE)); n < 16; n++, slot = next_slot(slot)) {
+  for (int n = 1, slot = next_slot(king_slot(SIDE)); n < SLOTS_PER_SIDE;
+       n++, slot = next_slot(slot)) {
     int from = board[slot];
-    if (from & 0x80) continue;
+    if (is_off_board(from)) continue;
     int type = board[slot + TYPE_OFFSET];
     int index = index64(from);
     bool pinned = s.pinned & bit64(index);
@@ -63,11 +104,12 @@ int all_moves(const Sides& s) {
       if (plain & bit64(index)) {
         if (steps.double_steps & bit(from + 2 * FORWARD)) push_known(from, from + 2 * FORWARD, 0);
         if (steps.single_steps & bit(from + FORWARD)) push_known(from, from + FORWARD, 0);
-        if (steps.captures_h & bit(from + FORWARD + 1))
-          push_known(from, from + FORWARD + 1, board[from + FORWARD + 1]);
-        if (steps.captures_a & bit(from + FORWARD - 1))
-          push_known(from, from + FORWARD - 1, board[from + FORWARD - 1]);
+        if (steps.captures_h & bit(from + FORWARD + EAST))
+          push_known(from, from + FORWARD + EAST, board[from + FORWARD + EAST]);
+        if (steps.captures_a & bit(from + FORWARD + WEST))
+          push_known(from, from + FORWARD + WEST, board[from + FORWARD + WEST]);
       } else {
+        // s.allowed(index), from the pin test at hand
         count += pawn_moves<PUSH_ALL>(from, SIDE, pinned ? s.pin_line(index) : ~Bitboard(0),
                                       contacts);
       }
@@ -91,7 +133,7 @@ int all_moves(const Sides& s) {
       }
     }
   }
-  push_castling(s);
+  push_castling<SIDE>(s);
   return count + contacts;
 }
 
@@ -99,7 +141,7 @@ int all_moves(const Sides& s) {
 
 int generate_moves(int mode, int side) {
   if (in_check) return generate_evasions(mode, side);
-  if (mode & 1) {
+  if (mode & ALL_MOVES_BIT) {
     const Sides s(side);
     return side == WHITE ? all_moves<WHITE>(s) : all_moves<BLACK>(s);
   }

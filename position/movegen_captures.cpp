@@ -10,6 +10,16 @@
 // the pushes are a second step, capture_mode_push, that walks the slots.
 #include "position/generation.hpp"
 
+namespace {
+
+// Pawns that may push something in the capture mode: those about to
+// promote, and those beside a pawn that can be taken en passant.
+Bitboard pawns_that_may_push_captures(const Sides& s) {
+  return (pieces_of[s.side][PAWN] & seventh_rank(s.side)) | pawns_beside_en_passant(s);
+}
+
+}  // namespace
+
 int capture_mode_count(int side) {
   if (in_check) return generate_evasions(CAPTURES, side);
   const Sides s(side);
@@ -22,8 +32,7 @@ int capture_mode_count(int side) {
   int contacts = 0;
   for (Bitboard b = one_by_one; b; b &= b - 1) {
     int index = lowest(b);
-    Bitboard allowed = (s.pinned & bit64(index)) ? s.pin_line(index) : ~Bitboard(0);
-    count += pawn_moves<PUSH_NONE>(square88(index), side, allowed, contacts);
+    count += pawn_moves<PUSH_NONE>(square88(index), side, s.allowed(index), contacts);
   }
   count += contacts;
 
@@ -52,19 +61,16 @@ void capture_mode_push(int side) {
   const Sides s(side);
   const Bitboard* own = pieces_of[side];
   SlotOrder pushes;
-  auto allowed = [&](int index) {
-    return (s.pinned & bit64(index)) ? s.pin_line(index) : ~Bitboard(0);
-  };
   if (king_targets[s.king] & s.capturable)
     if (Bitboard captures = legal_king_steps(s) & s.capturable) pushes.note(s.king, captures);
   for (Bitboard b = pawns_that_may_push_captures(s); b; b &= b - 1)
-    pushes.note(lowest(b), allowed(lowest(b)));
+    pushes.note(lowest(b), s.allowed(lowest(b)));
   for (Bitboard b = own[KNIGHT] & ~s.pinned; b; b &= b - 1)
     if (Bitboard captures = knight_targets[lowest(b)] & s.capturable)
       pushes.note(lowest(b), captures);
   for (Bitboard b = own[BISHOP] | own[ROOK] | own[QUEEN]; b; b &= b - 1) {
     int index = lowest(b);
-    Bitboard targets = s.capturable & allowed(index);
+    Bitboard targets = s.capturable & s.allowed(index);
     if (!((orthogonal_lines[index] | diagonal_lines[index]) & targets)) continue;
     int type = board[board[square88(index)] + TYPE_OFFSET];
     if (Bitboard captures = slider_reach(type, index, s.occupied) & targets)

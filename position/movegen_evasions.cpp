@@ -21,11 +21,10 @@ Bitboard checkers_of(const Sides& s) {
 
 template <int SIDE>
 int evasions(int mode, const Sides& s, Bitboard answers) {
-  constexpr int BACK = SIDE == WHITE ? -8 : 8;  // a pawn step backwards, in bits
-  auto back = [](Bitboard b, int shift) { return shift > 0 ? b << shift : b >> -shift; };
+  constexpr int UP = pawn_step64(SIDE);
   const Bitboard* own = pieces_of[SIDE];
   // What may be pushed: every answer, or in the capture mode only captures.
-  Bitboard pushable = (mode & 1) ? ~Bitboard(0) : s.capturable;
+  Bitboard pushable = (mode & ALL_MOVES_BIT) ? ~Bitboard(0) : s.capturable;
   SlotOrder pushes;
 
   Bitboard king_steps = legal_king_steps(s);
@@ -37,17 +36,12 @@ int evasions(int mode, const Sides& s, Bitboard answers) {
   // one has only its contacts.
   Bitboard one_by_one = pawns_beside_en_passant(s);
   Bitboard pawns = own[PAWN] & ~one_by_one;
-  PawnSteps free = pawn_steps<SIDE>(pawns & ~s.pinned, s);
-  Bitboard single_steps = free.single_steps & answers, double_steps = free.double_steps & answers;
-  Bitboard captures_h = free.captures_h & answers, captures_a = free.captures_a & answers;
-  count += popcount(free.contacts_h) + popcount(free.contacts_a) + popcount(single_steps) +
-           popcount(double_steps) + popcount(captures_h) + popcount(captures_a);
-  if (Bitboard pinned = pawns & s.pinned) {
-    PawnSteps p = pawn_steps<SIDE>(pinned, s);
-    count += popcount(p.contacts_h) + popcount(p.contacts_a);
-  }
-  Bitboard answering = back(single_steps, BACK) | back(double_steps, 2 * BACK) |
-                       back(captures_h, BACK - 1) | back(captures_a, BACK + 1);
+  PawnSteps free = pawn_steps<SIDE>(pawns & ~s.pinned, s).only_to(answers);
+  count += free.figure();
+  if (Bitboard pinned = pawns & s.pinned) count += pawn_steps<SIDE>(pinned, s).contacts();
+  // The pawns those moves start from: each set stepped back.
+  Bitboard answering = shifted<-UP>(free.single_steps) | shifted<-2 * UP>(free.double_steps) |
+                       shifted<-UP - 1>(free.captures_h) | shifted<-UP + 1>(free.captures_a);
   for (Bitboard b = answering; b; b &= b - 1) pushes.note(lowest(b), answers);
   int contacts = 0;
   for (Bitboard b = one_by_one; b; b &= b - 1) {
@@ -75,7 +69,7 @@ int evasions(int mode, const Sides& s, Bitboard answers) {
   for (Bitboard b = own[QUEEN]; b; b &= b - 1)
     piece(lowest(b), slider_reach(QUEEN, lowest(b), s.occupied));
 
-  if (mode & 1)
+  if (mode & ALL_MOVES_BIT)
     pushes.push<PUSH_ALL>(SIDE);
   else
     pushes.push<PUSH_CAPTURE_MODE>(SIDE);

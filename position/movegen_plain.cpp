@@ -8,25 +8,33 @@
 // up at its first illegal empty square: the piece is pinned across it, so
 // every farther square is illegal too. In check a slider goes on, as a
 // farther square may block the check.
-#include "position/generation.hpp"
+//
+// It shares the encodings and the castling table with the fast generators
+// but none of their helpers, so that a fault in those cannot hide in both.
+#include <initializer_list>
 
+#include "position/castling.hpp"
+
+namespace {
+
+// Fills the captured-slot byte from the board and pushes the move, unless
+// the stack is full.
 void push_move(Move move) {
-  move = (move & 0x00FFFFFF) | Move(board[move_to(move)]) << 24;
+  int to = move_to(move);
+  move = make_move_word(move_from(move), to, move_promotion(move), board[to]);
   if (move_top < move_limit)
     *move_top++ = move;
   else
     dropped_moves++;
 }
 
-namespace {
-
 // Tests a pawn move; pushes it (four promotions, or the plain move when
 // push_quiet) when legal. Returns 1 for a legal move, 0 otherwise.
 int push_pawn_move(Move move, int push_quiet) {
   if (!move_is_legal(move)) return 0;
   int to = move_to(move);
-  if ((to & 0xF0) == 0x70 || (to & 0xF0) == 0) {
-    for (int promotion : {QUEEN, ROOK, BISHOP, KNIGHT}) push_move(move | Move(promotion) << 16);
+  if (is_promotion_square(to)) {
+    for (int promotion : promotion_types) push_move(make_move_word(move_from(move), to, promotion));
   } else if (push_quiet) {
     push_move(move);
   }
@@ -38,11 +46,10 @@ int push_pawn_move(Move move, int push_quiet) {
 
 int generate_pawn(int from, int side, int all_moves, int& contacts) {
   int count = 0;
-  int fwd = side == WHITE ? 16 : -16;
-  int start_rank = side == WHITE ? 0x10 : 0x60;
+  int fwd = pawn_forward(side);
   int ahead = from + fwd;
   if (board[ahead] == NO_PIECE) {
-    if ((from & 0xF0) == start_rank && board[ahead + fwd] == NO_PIECE) {
+    if (rank_start(from) == pawn_start_rank(side) && board[ahead + fwd] == NO_PIECE) {
       Move m = make_move_word(from, ahead + fwd);
       if (move_is_legal(m)) {
         count++;
@@ -51,7 +58,7 @@ int generate_pawn(int from, int side, int all_moves, int& contacts) {
     }
     count += push_pawn_move(make_move_word(from, ahead), all_moves);
   }
-  for (int t : {ahead + 1, ahead - 1}) {
+  for (int t : {ahead + EAST, ahead + WEST}) {
     if (!on_board(t) || board[t] == NO_PIECE) continue;
     contacts++;
     if (slot_side(board[t]) != side && !is_king_slot(board[t]))
@@ -59,7 +66,7 @@ int generate_pawn(int from, int side, int all_moves, int& contacts) {
   }
   if (ep_slot != 0) {
     int e = board[ep_slot];
-    if ((e == from + 1 || e == from - 1) && slot_side(ep_slot) != side &&
+    if ((e == from + EAST || e == from + WEST) && slot_side(ep_slot) != side &&
         board[e + fwd] == NO_PIECE) {
       Move m = make_move_word(from, e + fwd);
       if (move_is_legal(m)) {
@@ -101,23 +108,15 @@ int generate_piece(int from, int type, int side, int all_moves, int& contacts) {
   return count;
 }
 
-struct CastlingRule {
-  int right, corner, from, to, empty[3];
-};
-const CastlingRule castling_rules[2][2] = {
-    {{WHITE_QUEEN_SIDE, A1, E1, C1, {B1, C1, D1}}, {WHITE_KING_SIDE, H1, E1, G1, {F1, G1, -1}}},
-    {{BLACK_QUEEN_SIDE, A8, E8, C8, {B8, C8, D8}}, {BLACK_KING_SIDE, H8, E8, G8, {F8, G8, -1}}},
-};
-
 void generate_castling(int side) {
-  for (const CastlingRule& rule : castling_rules[side]) {
-    if (!(castle_rights & rule.right)) continue;
+  for (const Castling& c : castlings[side]) {
+    if (!(castle_rights & c.right)) continue;
     bool empty = true;
-    for (int sq : rule.empty)
-      if (sq >= 0 && board[sq] != NO_PIECE) empty = false;
-    int corner = board[rule.corner];
-    if (!empty || corner == NO_PIECE || board[corner + TYPE_OFFSET] != ROOK) continue;
-    Move m = make_move_word(rule.from, rule.to);
+    for (int sq : c.empty)
+      if (sq != NO_SQUARE && board[sq] != NO_PIECE) empty = false;
+    int rook = board[c.rook_from];
+    if (!empty || rook == NO_PIECE || board[rook + TYPE_OFFSET] != ROOK) continue;
+    Move m = make_move_word(c.king_from, c.king_to);
     if (move_is_legal(m)) push_move(m);
   }
 }
@@ -125,12 +124,12 @@ void generate_castling(int side) {
 }  // namespace
 
 int generate_moves_by_testing(int mode, int side) {
-  int all_moves = mode & 1;
+  int all_moves = mode & ALL_MOVES_BIT;
   int count = 0, contacts = 0;
   int slot = king_slot(side);
-  for (int i = 0; i < 16; i++, slot = next_slot(slot)) {
+  for (int i = 0; i < SLOTS_PER_SIDE; i++, slot = next_slot(slot)) {
     int from = board[slot];
-    if (from & 0x80) continue;
+    if (is_off_board(from)) continue;
     int type = board[slot + TYPE_OFFSET];
     if (type == PAWN)
       count += generate_pawn(from, side, all_moves, contacts);

@@ -14,8 +14,8 @@ constexpr int move_from(Move m) { return m & 0xFF; }
 constexpr int move_to(Move m) { return (m >> 8) & 0xFF; }
 constexpr int move_promotion(Move m) { return (m >> 16) & 0xFF; }
 constexpr int move_captured(Move m) { return m >> 24; }
-constexpr Move make_move_word(int from, int to, int promotion = 0) {
-  return Move(from) | Move(to) << 8 | Move(promotion) << 16;
+constexpr Move make_move_word(int from, int to, int promotion = 0, int captured = 0) {
+  return Move(from) | Move(to) << 8 | Move(promotion) << 16 | Move(captured) << 24;
 }
 
 // Piece types: bit value 4 marks a slider; for sliders bit value 1 means
@@ -38,6 +38,9 @@ constexpr int BLACK_PIECE_CODE = 0x40;  // added to a type in a piece code
 
 constexpr int NO_PIECE = 0;  // an empty square, or "no slot"
 constexpr uint8_t OFF_BOARD = 0xFF;  // piece-list value of a slot not on the board
+// Readers of a slot's square entry take any value with the top bit set as
+// "not on the board".
+constexpr bool is_off_board(int square_entry) { return square_entry & 0x80; }
 constexpr int WHITE_KING_SLOT = 8;
 constexpr int BLACK_KING_SLOT = 72;
 constexpr int BLACK_SLOT_BIT = 64;  // slots of Black are 72..95
@@ -47,14 +50,53 @@ constexpr int king_slot(int side) { return WHITE_KING_SLOT + BLACK_SLOT_BIT * si
 constexpr int slot_side(int slot) { return slot >= BLACK_KING_SLOT ? BLACK : WHITE; }
 constexpr bool is_king_slot(int slot) { return (slot & ~BLACK_SLOT_BIT) == WHITE_KING_SLOT; }
 constexpr int next_slot(int slot) { return (slot + 1) | 8; }
+constexpr int SLOTS_PER_SIDE = 16;  // from the king's slot on, by next_slot
 constexpr bool on_board(int square) { return (square & 0x88) == 0; }
 constexpr int rank_of(int square) { return square >> 4; }
 constexpr int file_of(int square) { return square & 7; }
+constexpr int make_square(int file, int rank) { return 16 * rank + file; }
 
 enum Square : int {
   A1 = 0x00, B1, C1, D1, E1, F1, G1, H1,
+  A2 = 0x10,
+  A7 = 0x60,
   A8 = 0x70, B8, C8, D8, E8, F8, G8, H8,
 };
+// The a-file square of a square's rank.
+constexpr int rank_start(int square) { return square & 0xF0; }
+// The rank a side's pawns start from, and the two where pawns promote.
+constexpr int pawn_start_rank(int side) { return side == WHITE ? A2 : A7; }
+constexpr bool is_promotion_square(int square) {
+  int rank = rank_start(square);
+  return rank == A8 || rank == A1;
+}
+
+// Steps between squares: a rank is 16, a file 1. North is towards Black,
+// east towards the h-file.
+constexpr int NORTH = 16, SOUTH = -16, EAST = 1, WEST = -1;
+constexpr int NORTH_EAST = NORTH + EAST, NORTH_WEST = NORTH + WEST;
+constexpr int SOUTH_EAST = SOUTH + EAST, SOUTH_WEST = SOUTH + WEST;
+// A pawn's step forward.
+constexpr int pawn_forward(int side) { return side == WHITE ? NORTH : SOUTH; }
+
+// Steps per piece type, each list ended by 0. The king's first four steps
+// are orthogonal and its last four diagonal; the attack test relies on it.
+inline constexpr int8_t piece_directions[8][9] = {
+    {0},
+    {0},
+    {2 * NORTH + WEST, 2 * NORTH + EAST, NORTH + 2 * WEST, NORTH + 2 * EAST,
+     SOUTH + 2 * WEST, SOUTH + 2 * EAST, 2 * SOUTH + WEST, 2 * SOUTH + EAST, 0},
+    {NORTH, SOUTH, WEST, EAST, NORTH_WEST, NORTH_EAST, SOUTH_WEST, SOUTH_EAST, 0},
+    {0},
+    {NORTH_WEST, NORTH_EAST, SOUTH_WEST, SOUTH_EAST, 0},
+    {NORTH, WEST, EAST, SOUTH, 0},
+    {NORTH_WEST, NORTH, NORTH_EAST, WEST, EAST, SOUTH_WEST, SOUTH, SOUTH_EAST, 0},
+};
+// Whether the king's step number d (0..7) is a diagonal one.
+constexpr bool diagonal_step(int d) { return d >= 4; }
+
+// The pieces a pawn promotes to, in the order generation pushes them.
+inline constexpr int promotion_types[4] = {QUEEN, ROOK, BISHOP, KNIGHT};
 
 // Castling-right bits.
 constexpr int WHITE_QUEEN_SIDE = 1;
@@ -62,10 +104,19 @@ constexpr int WHITE_KING_SIDE = 2;
 constexpr int BLACK_QUEEN_SIDE = 4;
 constexpr int BLACK_KING_SIDE = 8;
 constexpr int ALL_CASTLING = 15;
+// Both rights of a side.
+constexpr int castling_rights_of(int side) {
+  return (WHITE_QUEEN_SIDE | WHITE_KING_SIDE) << (2 * side);
+}
 
-// Modes of generate_moves.
+// Modes of generate_moves; only ALL_MOVES_BIT is read.
 constexpr int ALL_MOVES = 255;  // every legal move
 constexpr int CAPTURES = 0;     // captures, promotions and en passant only
+constexpr int ALL_MOVES_BIT = 1;
+
+// Modes of square_attacked; only ALL_ATTACKERS is read.
+constexpr int ALL_ATTACKERS = 2;  // pawns, knights and the king as well
+constexpr int LINES_ONLY = 0;     // bishops, rooks and queens along open lines
 
 constexpr int MOVE_STACK_SIZE = 512;
 constexpr int KILLER_PLIES = 10;
@@ -97,21 +148,7 @@ extern int piece_material[2];
 extern int mobility[2];
 extern int node_count;
 
-extern const uint8_t start_position[64];
 extern const int16_t piece_value[8];  // centipawns by piece type; the king 0
-
-// Steps per piece type, each list ended by 0. The king's first four steps
-// are orthogonal and its last four diagonal; the attack test relies on it.
-inline constexpr int8_t piece_directions[8][9] = {
-    {0},
-    {0},
-    {31, 33, 14, 18, -18, -14, -33, -31, 0},
-    {16, -16, -1, 1, 15, 17, -17, -15, 0},
-    {0},
-    {15, 17, -17, -15, 0},
-    {16, -1, 1, -16, 0},
-    {15, 16, 17, -1, 1, -17, -16, -15, 0},
-};
 
 // ---- Setup ---------------------------------------------------------------------
 
@@ -123,8 +160,7 @@ void setup_position();
 
 // ---- Attacks and legality ----------------------------------------------------
 
-// 1 when `side` attacks `square`. Bit value 2 of mode adds pawns, knights and
-// the king; without it only lines of bishops, rooks and queens count.
+// 1 when `side` attacks `square`; mode ALL_ATTACKERS or LINES_ONLY.
 int square_attacked(int mode, int side, int square);
 // 1 when `side` attacks the other side's king.
 int king_attacked(int side);
@@ -134,9 +170,6 @@ int move_is_legal(Move move);
 
 // ---- Generation --------------------------------------------------------------
 
-// Fills the captured-slot byte from the board and pushes the move, unless the
-// stack is full.
-void push_move(Move move);
 // Appends the legal moves of `side` to move_stack at move_top and returns
 // the mobility figure: legal moves found plus occupied squares run into.
 int generate_moves(int mode, int side);

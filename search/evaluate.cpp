@@ -1,5 +1,9 @@
 #include "search/search.hpp"
 
+// For a side to move that holds neither castling right, most often because
+// it has castled.
+constexpr int NO_CASTLING_RIGHTS_BONUS = 10;
+
 int evaluate() {
   // The running totals equal the sum over each side's non-king slots on
   // the board, which is what the evaluation counts.
@@ -7,7 +11,7 @@ int evaluate() {
   material[BLACK] = piece_material[BLACK];
   int score = material[side_to_move] - material[1 - side_to_move];
   score += mobility[side_to_move];
-  if (!(castle_rights & (3 << (2 * side_to_move)))) score += 10;
+  if (!(castle_rights & castling_rights_of(side_to_move))) score += NO_CASTLING_RIGHTS_BONUS;
   if (score > EVALUATION_LIMIT) return EVALUATION_LIMIT;
   if (score < -EVALUATION_LIMIT) return -EVALUATION_LIMIT;
   return score;

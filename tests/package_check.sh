@@ -1,8 +1,8 @@
 #!/bin/bash
 # Makes the Debian package in a build tree and uses it as a player would:
 # lintian must find no error in it, apt installs it, man finds the manual
-# page, XBoard lists the engine through its plugin file and plays a game
-# with the installed program, and apt removes it again without leaving a
+# pages, the UCI program answers, XBoard lists the engine through its
+# plugin file and plays a game with the installed program, and apt removes it again without leaving a
 # file behind. Needs root; the package is gone from the machine afterwards,
 # whether the checks pass or not.
 #
@@ -73,6 +73,13 @@ if ! page=$(man -w quorlix 2>/dev/null); then
 fi
 [[ $page == /usr/share/man/man6/quorlix.6.gz ]] || fail "man -w quorlix finds $page"
 say "man -w quorlix: $page"
+
+# quorlix-uci's page is a link to the one page of both.
+[[ $(man -w quorlix-uci 2>/dev/null) == "$page" ]] || fail "man -w quorlix-uci does not find $page"
+answer=$(printf 'uci\nposition startpos moves e2e4\ngo depth 2\n' | /usr/games/quorlix-uci)
+[[ $answer == *$'\nuciok\n'*$'\nbestmove e7e6' ]] ||
+    fail "/usr/games/quorlix-uci answers: $answer"
+say "/usr/games/quorlix-uci answers uci and go"
 
 plugin=/usr/share/games/plugins/xboard/quorlix.eng
 [[ -f $plugin ]] || fail "no XBoard plugin at $plugin"

@@ -1,33 +1,36 @@
+#include <algorithm>
+
+#include "position/castling.hpp"
 #include "test_util.hpp"
 
 TEST(Attacks, PawnsAttackDiagonallyForward) {
   set_fen("4k3/8/8/8/4P3/8/8/4K3 w - - 0 1");
-  EXPECT_EQ(square_attacked(2, WHITE, square("d5")), 1);
-  EXPECT_EQ(square_attacked(2, WHITE, square("f5")), 1);
-  EXPECT_EQ(square_attacked(2, WHITE, square("e5")), 0);
-  EXPECT_EQ(square_attacked(2, WHITE, square("d3")), 0);
-  // Mode 0 asks about line pieces only.
-  EXPECT_EQ(square_attacked(0, WHITE, square("d5")), 0);
+  EXPECT_EQ(square_attacked(ALL_ATTACKERS, WHITE, square("d5")), 1);
+  EXPECT_EQ(square_attacked(ALL_ATTACKERS, WHITE, square("f5")), 1);
+  EXPECT_EQ(square_attacked(ALL_ATTACKERS, WHITE, square("e5")), 0);
+  EXPECT_EQ(square_attacked(ALL_ATTACKERS, WHITE, square("d3")), 0);
+  // The lines-only mode ignores pawns, knights and kings.
+  EXPECT_EQ(square_attacked(LINES_ONLY, WHITE, square("d5")), 0);
   set_fen("4k3/8/8/3p4/8/8/8/4K3 w - - 0 1");
-  EXPECT_EQ(square_attacked(2, BLACK, square("c4")), 1);
-  EXPECT_EQ(square_attacked(2, BLACK, square("e4")), 1);
-  EXPECT_EQ(square_attacked(2, BLACK, square("c6")), 0);
+  EXPECT_EQ(square_attacked(ALL_ATTACKERS, BLACK, square("c4")), 1);
+  EXPECT_EQ(square_attacked(ALL_ATTACKERS, BLACK, square("e4")), 1);
+  EXPECT_EQ(square_attacked(ALL_ATTACKERS, BLACK, square("c6")), 0);
 }
 
 TEST(Attacks, LinePiecesAndBlockers) {
   set_fen("4k3/8/8/8/3Q4/8/8/R3K2B w - - 0 1");
-  EXPECT_EQ(square_attacked(0, WHITE, square("d8")), 1);  // queen on a file
-  EXPECT_EQ(square_attacked(0, WHITE, square("h8")), 1);  // queen on a diagonal
-  EXPECT_EQ(square_attacked(0, WHITE, square("a5")), 1);  // rook up the a-file
-  EXPECT_EQ(square_attacked(0, WHITE, square("h4")), 1);  // queen along the rank
-  EXPECT_EQ(square_attacked(0, WHITE, square("h2")), 0);  // bishop not on files
-  EXPECT_EQ(square_attacked(0, WHITE, square("f1")), 0);  // the king blocks the rook
+  EXPECT_EQ(square_attacked(LINES_ONLY, WHITE, square("d8")), 1);  // queen on a file
+  EXPECT_EQ(square_attacked(LINES_ONLY, WHITE, square("h8")), 1);  // queen on a diagonal
+  EXPECT_EQ(square_attacked(LINES_ONLY, WHITE, square("a5")), 1);  // rook up the a-file
+  EXPECT_EQ(square_attacked(LINES_ONLY, WHITE, square("h4")), 1);  // queen along the rank
+  EXPECT_EQ(square_attacked(LINES_ONLY, WHITE, square("h2")), 0);  // bishop not on files
+  EXPECT_EQ(square_attacked(LINES_ONLY, WHITE, square("f1")), 0);  // the king blocks the rook
   set_fen("4k3/8/8/8/8/8/8/R3K3 w - - 0 1");
-  EXPECT_EQ(square_attacked(2, WHITE, square("b2")), 0);  // a rook met on a diagonal
+  EXPECT_EQ(square_attacked(ALL_ATTACKERS, WHITE, square("b2")), 0);  // a rook met on a diagonal
   set_fen("4k3/8/8/8/8/8/4n3/4K3 w - - 0 1");
-  EXPECT_EQ(square_attacked(2, BLACK, square("g1")), 1);  // knight
-  EXPECT_EQ(square_attacked(0, BLACK, square("g1")), 0);
-  EXPECT_EQ(square_attacked(2, BLACK, square("e3")), 0);  // a knight met on a line
+  EXPECT_EQ(square_attacked(ALL_ATTACKERS, BLACK, square("g1")), 1);  // knight
+  EXPECT_EQ(square_attacked(LINES_ONLY, BLACK, square("g1")), 0);
+  EXPECT_EQ(square_attacked(ALL_ATTACKERS, BLACK, square("e3")), 0);  // a knight met on a line
 }
 
 TEST(Legality, KingCannotStepAlongTheCheckingLine) {
@@ -45,6 +48,36 @@ TEST(Legality, PinnedKnightHasNoMoveAndBoardIsRestored) {
   int count;
   auto moves = generated(ALL_MOVES, &count);
   for (auto& m : moves) EXPECT_NE(m.substr(0, 2), "d2");
+}
+
+// The one castling table that generation, make_move and the FEN reader
+// share, against the rules: the king goes two files from e1 (e8) towards
+// the corner, the corner's rook lands on the square the king crosses, every
+// square between them must be empty, and each side and wing has its own
+// right bit: 1 and 2 White's queen and king side, 4 and 8 Black's.
+TEST(Castling, TableFollowsTheRules) {
+  const char* corners[2][2] = {{"a1", "h1"}, {"a8", "h8"}};
+  for (int side : {WHITE, BLACK}) {
+    for (int wing : {QUEEN_SIDE, KING_SIDE}) {
+      const Castling& c = castlings[side][wing];
+      int toward = wing == KING_SIDE ? 1 : -1;
+      int rook = square(corners[side][wing]);
+      EXPECT_EQ(c.right, 1 << (2 * side + wing));
+      EXPECT_EQ(c.king_from, square(side == WHITE ? "e1" : "e8"));
+      EXPECT_EQ(c.king_to, c.king_from + 2 * toward);
+      EXPECT_EQ(c.rook_from, rook);
+      EXPECT_EQ(c.rook_to, c.king_from + toward);
+      std::vector<int> between, empty;
+      for (int sq = c.king_from + toward; sq != rook; sq += toward) between.push_back(sq);
+      for (int sq : c.empty)
+        if (sq != NO_SQUARE) empty.push_back(sq);
+      std::sort(between.begin(), between.end());
+      std::sort(empty.begin(), empty.end());
+      EXPECT_EQ(empty, between) << side << " " << wing;
+      EXPECT_TRUE(is_castling_step(c.king_from, c.king_to));
+      EXPECT_EQ(&castling_of(side, c.king_from, c.king_to), &c);
+    }
+  }
 }
 
 TEST(Legality, CastlingCrossedAndTargetSquares) {

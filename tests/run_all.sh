@@ -194,7 +194,7 @@ stage_windows() {
   local zip listing
   zip=$(cd build-windows && echo quorlix-*-win64.zip)
   listing=$(cd build-windows && cmake -E tar tf "$zip" | LC_ALL=C sort | tr '\n' ' ')
-  if [ "$listing" != "README.txt quorlix-tool.exe quorlix.exe " ]; then
+  if [ "$listing" != "README.txt quorlix-tool.exe quorlix-uci.exe quorlix.exe " ]; then
     echo "$zip holds: $listing" >&2
     return 1
   fi

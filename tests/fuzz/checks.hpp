@@ -107,13 +107,13 @@ inline void check_position(bool thorough) {
   FUZZ_CHECK(!king_attacked(side_to_move));
   int checked = king_attacked(1 - side_to_move);
   FUZZ_CHECK(in_check == checked);
-  FUZZ_CHECK(square_attacked(255, 1 - side_to_move, board[king_slot(side_to_move)]) == checked);
+  FUZZ_CHECK(square_attacked(ALL_ATTACKERS, 1 - side_to_move, board[king_slot(side_to_move)]) == checked);
 
   if (thorough) {
     Bitboard occupied = occupied_by[WHITE] | occupied_by[BLACK];
     for (int index = 0; index < 64; index++)
       for (int side : {WHITE, BLACK})
-        FUZZ_CHECK(square_attacked(255, side, square88(index)) ==
+        FUZZ_CHECK(square_attacked(ALL_ATTACKERS, side, square88(index)) ==
                    int(attacked_by(side, index, occupied)));
   }
 }

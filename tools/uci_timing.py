@@ -1,0 +1,125 @@
+#!/usr/bin/env python3
+"""How quickly quorlix-uci answers, in wall-clock milliseconds: start-up to
+uciok, stop to bestmove, and go to bestmove at a fixed move time and at a
+few clocks in busy middlegames. A benchmark, not a test: the figures depend
+on the machine and its load; the median and the worst of several runs are
+printed.
+
+usage: tools/uci_timing.py [QUORLIX_UCI] [--runs N]
+"""
+import argparse
+import os
+import select
+import statistics
+import subprocess
+import time
+
+MIDDLEGAMES = [
+    "r1bqk2r/ppp2ppp/2n2n2/3pp3/1bPP4/2N1PN2/PP3PPP/R1BQKB1R w KQkq - 0 5",
+    "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+    "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+]
+
+
+class Uci:
+    def __init__(self, program):
+        self.started = time.monotonic()
+        self.process = subprocess.Popen([program], stdin=subprocess.PIPE,
+                                        stdout=subprocess.PIPE, bufsize=0)
+        self.pending = b""
+
+    def send(self, line):
+        self.process.stdin.write((line + "\n").encode())
+
+    def until(self, prefix):
+        while True:
+            while b"\n" not in self.pending:
+                select.select([self.process.stdout], [], [], 60)
+                chunk = os.read(self.process.stdout.fileno(), 65536)
+                if not chunk:
+                    raise RuntimeError("quorlix-uci ended")
+                self.pending += chunk
+            line, self.pending = self.pending.split(b"\n", 1)
+            if line.decode().startswith(prefix):
+                return time.monotonic()
+
+    def close(self):
+        self.send("quit")
+        self.process.wait(10)
+
+
+def ms(seconds):
+    return seconds * 1000
+
+
+def report(what, samples, limit=None):
+    line = "%-52s median %6.1f ms, worst %6.1f ms" % (what, statistics.median(samples),
+                                                       max(samples))
+    if limit is not None:
+        line += "  (%s %d ms)" % ("within" if max(samples) <= limit else "OVER", limit)
+    print(line, flush=True)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("program", nargs="?", default="build/quorlix-uci")
+    parser.add_argument("--runs", type=int, default=9)
+    args = parser.parse_args()
+
+    samples = []
+    for _ in range(args.runs):
+        uci = Uci(args.program)
+        uci.send("uci")
+        samples.append(ms(uci.until("uciok") - uci.started))
+        uci.close()
+    report("start-up to uciok", samples, 50)
+
+    uci = Uci(args.program)
+    samples = []
+    for run in range(args.runs):
+        uci.send("position fen " + MIDDLEGAMES[run % len(MIDDLEGAMES)])
+        uci.send("go depth 9")
+        time.sleep(0.05 + 0.03 * run)
+        sent = time.monotonic()
+        uci.send("stop")
+        samples.append(ms(uci.until("bestmove") - sent))
+    report("stop to bestmove, during a depth-9 search", samples, 50)
+
+    samples = []
+    for run in range(args.runs):
+        uci.send("isready")
+        uci.send("position fen " + MIDDLEGAMES[run % len(MIDDLEGAMES)])
+        uci.send("go depth 9")
+        time.sleep(0.1)
+        sent = time.monotonic()
+        uci.send("isready")
+        samples.append(ms(uci.until("readyok") - sent))
+        uci.send("stop")
+        uci.until("bestmove")
+    report("isready to readyok, during a search", samples)
+
+    def go(command, fens, limit=None, what=None):
+        samples = []
+        for run in range(args.runs):
+            uci.send("ucinewgame")
+            uci.send("position fen " + fens[run % len(fens)])
+            uci.send("isready")
+            uci.until("readyok")
+            sent = time.monotonic()
+            uci.send(command)
+            samples.append(ms(uci.until("bestmove") - sent))
+        report(what or command, samples, limit)
+
+    go("go movetime 100", MIDDLEGAMES, 150)
+    go("go movetime 1000", MIDDLEGAMES, 1050)
+    go("go wtime 2000 btime 2000", MIDDLEGAMES, 400)
+    go("go wtime 500 btime 500", MIDDLEGAMES, 500)
+    go("go wtime 100 btime 100", MIDDLEGAMES, 100)
+    go("go wtime 10000 btime 10000 winc 100 binc 100", MIDDLEGAMES, 10000)
+    go("go wtime 3000 btime 3000 movestogo 2", MIDDLEGAMES, 3000)
+    go("go wtime 60000 btime 60000", MIDDLEGAMES, 60000, "go wtime 60000 (depth 7 ends it first)")
+    uci.close()
+
+
+if __name__ == "__main__":
+    main()
