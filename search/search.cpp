@@ -1,3 +1,8 @@
+// The quiescence and principal searches: fail-soft negamax over the one
+// global position, every node making and unmaking its moves in place and
+// keeping its list on the shared move stack above its parent's. Scores are
+// always the side to move's; a mated side scores its distance from the root
+// less 10000 in the principal search and -9999 in the quiescence search.
 #include "search/search.hpp"
 
 constexpr int QUIESCENCE_FLOOR = -10;
