@@ -5,6 +5,8 @@
 const char piece_letters[9] = ".PNK.BRQ";
 char move_text[6];
 
+constexpr char LOWER_CASE = 'a' - 'A';  // Black's letters, and promotion letters
+
 static bool is_file(char c) { return c >= 'a' && c <= 'h'; }
 static bool is_rank(char c) { return c >= '1' && c <= '8'; }
 static int square_of(const char* text) { return 16 * (text[1] - '1') + (text[0] - 'a'); }
@@ -21,11 +23,14 @@ static int promotion_of_letter(char c) {
 
 int parse_move(const char* text, Move& move) {
   if (!is_file(text[0]) || !is_rank(text[1])) return 0;
-  move = (move & 0xFF00FF00) | Move(square_of(text));
+  // The captured-slot byte is the caller's; a failed read keeps the former
+  // to-square.
+  move = (move & (TO_BITS | CAPTURED_BITS)) | Move(square_of(text));
   const char* to = text + 2;
   if (*to == '-' || *to == 'x') to++;
   if (!is_file(to[0]) || !is_rank(to[1])) return 0;
-  move = (move & 0xFF0000FF) | Move(square_of(to)) << 8 | Move(promotion_of_letter(to[2])) << 16;
+  move = (move & (FROM_BITS | CAPTURED_BITS)) |
+         make_move_word(0, square_of(to), promotion_of_letter(to[2]));
   return 1;
 }
 
@@ -35,7 +40,8 @@ const char* format_move(Move move) {
   move_text[1] = char('1' + rank_of(from));
   move_text[2] = char('a' + file_of(to));
   move_text[3] = char('1' + rank_of(to));
-  move_text[4] = move_promotion(move) ? char(piece_letters[move_promotion(move)] + 32) : '\0';
+  int promotion = move_promotion(move);
+  move_text[4] = promotion ? char(piece_letters[promotion] + LOWER_CASE) : '\0';
   move_text[5] = '\0';
   return move_text;
 }
@@ -43,10 +49,12 @@ const char* format_move(Move move) {
 void print_board() {
   for (int rank = 7; rank >= 0; rank--) {
     for (int file = 0; file < 8; file++) {
-      int slot = board[16 * rank + file];
+      int slot = board[make_square(file, rank)];
       char c = '.';
-      if (slot != NO_PIECE)
-        c = char(piece_letters[board[slot + TYPE_OFFSET]] + (slot > 71 ? 32 : 0));
+      if (slot != NO_PIECE) {
+        c = piece_letters[board[slot + TYPE_OFFSET]];
+        if (slot_side(slot) == BLACK) c = char(c + LOWER_CASE);
+      }
       putchar(c);
     }
     putchar('\n');
@@ -56,7 +64,7 @@ void print_board() {
 Move* find_typed_move(Move typed) {
   int wanted = move_promotion(typed) ? move_promotion(typed) : QUEEN;
   for (Move* p = move_stack; p < move_top; p++) {
-    if (((*p ^ typed) & 0xFFFF) != 0) continue;
+    if (((*p ^ typed) & (FROM_BITS | TO_BITS)) != 0) continue;
     if (move_promotion(*p) == 0 || move_promotion(*p) == wanted) return p;
   }
   return nullptr;

@@ -311,8 +311,8 @@ void go_command(const Words& words) {
   constexpr int DEEPEST = KILLER_PLIES - 1;
   int depth = limits.depth > 0 ? limits.depth : think_depth;
   if (depth > DEEPEST) {
-    say("info string depth " + std::to_string(depth) + " is deeper than the engine goes; it searches " +
-        std::to_string(DEEPEST));
+    say("info string depth " + std::to_string(depth) +
+        " is deeper than the engine goes; it searches " + std::to_string(DEEPEST));
     depth = DEEPEST;
   }
   int saved_check = in_check;
@@ -338,7 +338,8 @@ void go_command(const Words& words) {
     if (pv_line.length) best = pv_line.moves[0];
     int last_nodes = node_count - start_nodes;
     if (stop_conditions.requested.load() || (limits.nodes && node_count >= limits.nodes)) break;
-    if (budget.timed && next_iteration_too_long(budget, elapsed_us, last_nodes, nodes_before)) break;
+    if (budget.timed && next_iteration_too_long(budget, elapsed_us, last_nodes, nodes_before))
+      break;
     nodes_before = last_nodes;
   }
   in_check = uint8_t(saved_check);

@@ -59,8 +59,8 @@ void place_pieces(const uint8_t* codes) {
       board[square] = NO_PIECE;
       continue;
     }
-    int type = code & 7;
-    int side = (code & BLACK_PIECE_CODE) ? BLACK : WHITE;
+    int type = code_type(code);
+    int side = code_side(code);
     int slot;
     if (type == KING) {
       slot = king_slot(side);

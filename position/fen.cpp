@@ -58,7 +58,7 @@ const char* read_placement(const char* text, int length, uint8_t codes[64]) {
       if (type == PAWN && (rank == 0 || rank == 7)) return "pawn on the first or last rank";
       if (type == KING) kings[side]++;
       pieces[side]++;
-      codes[8 * rank + file] = uint8_t(type | (side == BLACK ? BLACK_PIECE_CODE : 0));
+      codes[8 * rank + file] = uint8_t(piece_code(type, side));
       file++;
     } else {
       return "bad piece placement";
@@ -74,7 +74,7 @@ const char* read_placement(const char* text, int length, uint8_t codes[64]) {
 int piece_code_at(int square) {
   int slot = board[square];
   if (slot == NO_PIECE) return 0;
-  return board[slot + TYPE_OFFSET] | (slot_side(slot) == BLACK ? BLACK_PIECE_CODE : 0);
+  return piece_code(board[slot + TYPE_OFFSET], slot_side(slot));
 }
 
 const char* read_castling(const char* text, int length) {
@@ -109,7 +109,7 @@ const char* read_en_passant(const char* text, int length) {
   // start rank one step behind and stands one step ahead.
   int mover = 1 - side_to_move;
   int start = square - pawn_forward(mover), pawn_square = square + pawn_forward(mover);
-  int pawn_code = PAWN | (mover == BLACK ? BLACK_PIECE_CODE : 0);
+  int pawn_code = piece_code(PAWN, mover);
   if (rank_start(start) != pawn_start_rank(mover) || board[square] != NO_PIECE ||
       board[start] != NO_PIECE || piece_code_at(pawn_square) != pawn_code)
     return "en passant square without a pawn that just advanced two squares";

@@ -17,6 +17,9 @@ constexpr int move_captured(Move m) { return m >> 24; }
 constexpr Move make_move_word(int from, int to, int promotion = 0, int captured = 0) {
   return Move(from) | Move(to) << 8 | Move(promotion) << 16 | Move(captured) << 24;
 }
+// The bytes of the word, for the code that writes or compares some of them.
+constexpr Move FROM_BITS = 0xFF, TO_BITS = 0xFF00, PROMOTION_BITS = 0xFF0000,
+               CAPTURED_BITS = 0xFF000000;
 
 // Piece types: bit value 4 marks a slider; for sliders bit value 1 means
 // diagonal and bit value 2 orthogonal.
@@ -35,6 +38,11 @@ constexpr int ORTHOGONAL_BIT = 2;
 constexpr int WHITE = 0;
 constexpr int BLACK = 1;
 constexpr int BLACK_PIECE_CODE = 0x40;  // added to a type in a piece code
+constexpr int piece_code(int type, int side) {
+  return type | (side == BLACK ? BLACK_PIECE_CODE : 0);
+}
+constexpr int code_type(int code) { return code & 7; }
+constexpr int code_side(int code) { return code & BLACK_PIECE_CODE ? BLACK : WHITE; }
 
 constexpr int NO_PIECE = 0;  // an empty square, or "no slot"
 constexpr uint8_t OFF_BOARD = 0xFF;  // piece-list value of a slot not on the board

@@ -1,3 +1,5 @@
+// The leaf score: material, the side to move's mobility (the figure its
+// node's generation returned) and a small term for its castling rights.
 #include "search/search.hpp"
 
 // For a side to move that holds neither castling right, most often because

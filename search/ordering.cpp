@@ -1,3 +1,6 @@
+// Move ordering without sorting: the searches pick their next move from the
+// unsearched rest of a node's list, the previous line's move and the killer
+// first, then captures by victim and attacker.
 #include "search/search.hpp"
 
 PvLine pv_line;

@@ -1,3 +1,8 @@
+// The quiescence and principal searches: fail-soft negamax over the one
+// global position, every node making and unmaking its moves in place and
+// keeping its list on the shared move stack above its parent's. Scores are
+// always the side to move's; a mated side scores its distance from the root
+// less 10000 in the principal search and -9999 in the quiescence search.
 #include "search/search.hpp"
 
 constexpr int QUIESCENCE_FLOOR = -10;
@@ -5,6 +10,9 @@ constexpr int QUIESCENCE_FLOOR = -10;
 // a null move is trusted: with less, zugzwang makes passing look too good.
 constexpr int NULL_MOVE_MATERIAL = 400;
 constexpr int NULL_MOVE_REDUCTION = 3;
+// null_state is 0 off null-move subtrees and grows inside them; this bit
+// marks a node entered by the null move itself, where no second may follow.
+constexpr int ENTERED_BY_NULL_MOVE = 1;
 
 namespace {
 
@@ -122,11 +130,11 @@ int search_node(int alpha, int beta, int depth, int root_depth, int null_state, 
   int alpha_raised = 0;
   PvLine child_pv;
 
-  if (ply > 0 && depth > 2 && !in_check && !(null_state & 1) &&
+  if (ply > 0 && depth > 2 && !in_check && !(null_state & ENTERED_BY_NULL_MOVE) &&
       material[side_to_move] >= NULL_MOVE_MATERIAL) {
     side_to_move = 1 - side_to_move;
     int score = -search_node<STOPPABLE>(-beta, 1 - beta, depth - NULL_MOVE_REDUCTION, root_depth,
-                                        null_state + 1, 0, child_pv);
+                                        null_state | ENTERED_BY_NULL_MOVE, 0, child_pv);
     side_to_move = 1 - side_to_move;
     if (STOPPABLE && must_stop()) return 0;
     if (score >= beta) return score;
@@ -148,7 +156,7 @@ int search_node(int alpha, int beta, int depth, int root_depth, int null_state, 
     int saved_rights = castle_rights;
     int previous_ep;
     int gives_check = make_move(move, previous_ep);
-    if (null_state) null_state = (null_state + 2) & ~1;
+    if (null_state) null_state = (null_state + 2) & ~ENTERED_BY_NULL_MOVE;
 
     int score;
     if (depth > 2 && pv_node && alpha_raised) {

@@ -1,3 +1,6 @@
+// The engine's move: iterative deepening from depth 1 to the limit, each
+// iteration ordered by the last one's line (pv_line, which the root search
+// rewrites as it goes) and by the killers that earlier moves left.
 #include <cstdio>
 
 #include "frontend/frontend.hpp"
