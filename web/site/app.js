@@ -87,6 +87,7 @@ let engine = null;
 let thinking = false;
 let failure = null;  // what went wrong, in words for the status line
 let catchingUp = false;  // the board is still showing the last change
+let linkProblem = null;  // a #fen= link that names no position, in words
 
 const board = new Chessboard(element('board'), {
   position: FEN.start,
@@ -188,15 +189,17 @@ function newGame() {
   update();
 }
 
-// A link to the page may end in #fen=... to start from that position.
+// A link to the page may end in #fen=... to start from that position; one
+// that names no position is said so in the status line.
 function startFromLink() {
   const match = /^#fen=(.+)$/.exec(location.hash);
   startFen = FEN.start;
+  linkProblem = null;
   if (match) {
     const fen = decodeURIComponent(match[1]).replaceAll('_', ' ');
     const check = validateFen(fen);
     if (check.ok) startFen = fen;
-    else console.warn(`The link's position is not a valid FEN (${check.error}); playing from the start.`);
+    else linkProblem = `The link's position is not a valid FEN (${check.error}), so the game starts from the usual position.`;
   }
 }
 
@@ -321,6 +324,8 @@ function showStatus() {
     state = 'thinking';
   } else {
     text = game.inCheck() ? 'Your move: you are in check.' : 'Your move.';
+    // Said until the first move, then the game speaks for itself.
+    if (linkProblem && game.history().length === 0) text = `${linkProblem} ${text}`;
   }
   // Busy while the engine thinks or the board moves: the player's clicks
   // count again when it is false.
