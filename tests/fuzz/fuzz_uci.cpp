@@ -1,5 +1,6 @@
 // The UCI line handler, one line of the input at a time, as the program's
 // reader thread and the web page's worker hand them over.
+#include <cstring>
 #include <string>
 
 #include "stdin_feed.hpp"
@@ -20,9 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t end = text.find('\n', begin);
     if (end == std::string::npos) end = text.size();
     std::string line = text.substr(begin, end - begin);
+    line.resize(strlen(line.c_str()));  // the handler reads up to a zero byte
     // A search of the engine's full depth (or "depth 9") costs far more than
     // fuzzing can spend; a node budget bounds it, and a later one wins.
-    if (line.compare(0, 2, "go") == 0) line += " nodes 3000";
+    size_t word = line.find_first_not_of(" \t\r\v\f");
+    if (word != std::string::npos && line.compare(word, 2, "go") == 0) line += " nodes 3000";
     if (!uci_command(line.c_str())) break;
     check_structure();
     FUZZ_CHECK(move_top == move_stack);
