@@ -12,6 +12,7 @@
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -166,9 +167,16 @@ struct GoLimits {
   bool infinite = false;
 };
 
+// A whole word of digits, with a sign when negative; one too long for any
+// integer is taken as the largest (or smallest) there is.
 bool read_number(std::string_view text, long long& value) {
   auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size();
+  if (error == std::errc::result_out_of_range)
+    value = text[0] == '-' ? std::numeric_limits<long long>::min()
+                           : std::numeric_limits<long long>::max();
+  else if (error != std::errc())
+    return false;
+  return end == text.data() + text.size();
 }
 
 bool takes_number(std::string_view word) {
@@ -206,18 +214,19 @@ GoLimits read_go(const Words& words) {
       continue;
     }
     i++;
-    // A GUI may send a negative time for a side that has overstepped.
-    long long at_least_0 = number < 0 ? 0 : number;
-    constexpr long long LARGEST_COUNT = 2000000000;
-    int count = int(at_least_0 > LARGEST_COUNT ? LARGEST_COUNT : at_least_0);
-    if (word == "wtime") limits.time[WHITE] = at_least_0;
-    if (word == "btime") limits.time[BLACK] = at_least_0;
-    if (word == "winc") limits.increment[WHITE] = at_least_0;
-    if (word == "binc") limits.increment[BLACK] = at_least_0;
-    if (word == "movestogo") limits.moves_to_go = count;
-    if (word == "movetime") limits.movetime = at_least_0;
-    if (word == "depth") limits.depth = count;
-    if (word == "nodes") limits.nodes = count;
+    // A GUI may send a negative time for a side that has overstepped. Any
+    // count or time beyond two billion (23 days in milliseconds) is as good
+    // as endless, and kept there the deadline's arithmetic cannot overflow.
+    constexpr long long LARGEST = 2000000000;
+    int value = int(std::clamp<long long>(number, 0, LARGEST));
+    if (word == "wtime") limits.time[WHITE] = value;
+    if (word == "btime") limits.time[BLACK] = value;
+    if (word == "winc") limits.increment[WHITE] = value;
+    if (word == "binc") limits.increment[BLACK] = value;
+    if (word == "movestogo") limits.moves_to_go = value;
+    if (word == "movetime") limits.movetime = value;
+    if (word == "depth") limits.depth = value;
+    if (word == "nodes") limits.nodes = value;
   }
   return limits;
 }
