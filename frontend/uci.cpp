@@ -59,7 +59,8 @@ Game game;
 std::string pending_bestmove;  // a finished "go infinite" answers at "stop"
 
 // Forgets what searches carry from move to move, as a new run of the engine
-// would have it, and sets up `start`. Returns an error text, or null.
+// would have it, and sets up `start` as the game to continue. Returns an
+// error text, or null.
 const char* start_afresh(const std::string& start) {
   material[WHITE] = material[BLACK] = 0;
   mobility[WHITE] = mobility[BLACK] = 0;
@@ -104,6 +105,12 @@ bool play_uci_move(std::string_view text) {
   if (legal) play_move(*found);
   move_top = move_stack;
   return legal;
+}
+
+// A new game: the start position, and nothing for a position to continue.
+void new_game() {
+  start_afresh("startpos");
+  game.known = false;
 }
 
 void flush_pending_bestmove() {
@@ -186,6 +193,10 @@ bool takes_number(std::string_view word) {
   return false;
 }
 
+bool is_go_keyword(std::string_view word) {
+  return takes_number(word) || word == "infinite" || word == "ponder" || word == "searchmoves";
+}
+
 GoLimits read_go(const Words& words) {
   GoLimits limits;
   for (size_t i = 1; i < words.size(); i++) {
@@ -208,9 +219,7 @@ GoLimits read_go(const Words& words) {
     if (i + 1 >= words.size() || !read_number(words[i + 1], number)) {
       say("info string go: " + shown(word) + " needs a number");
       // A word that is no keyword was meant as the number.
-      if (i + 1 < words.size() && !takes_number(words[i + 1]) && words[i + 1] != "infinite" &&
-          words[i + 1] != "ponder" && words[i + 1] != "searchmoves")
-        i++;
+      if (i + 1 < words.size() && !is_go_keyword(words[i + 1])) i++;
       continue;
     }
     i++;
@@ -305,10 +314,7 @@ void go_command(const Words& words) {
   Clock::time_point started = Clock::now();
   GoLimits limits = read_go(words);
 
-  move_top = move_stack;
-  generate_moves(ALL_MOVES, side_to_move);
-  Move first_legal = move_top > move_stack ? move_stack[0] : 0;
-  move_top = move_stack;
+  Move first_legal = first_legal_move();
   if (!first_legal) {
     say(in_check ? "info depth 0 score mate 0" : "info depth 0 score cp 0");
     say("bestmove 0000");
@@ -368,8 +374,7 @@ void go_command(const Words& words) {
 int uci_command(const char* line) {
   static bool started = false;
   if (!started) {
-    start_afresh("startpos");
-    game.known = false;
+    new_game();
     started = true;
   }
   Words words = split(line);
@@ -383,8 +388,7 @@ int uci_command(const char* line) {
     say("readyok");
   } else if (command == "ucinewgame") {
     flush_pending_bestmove();
-    start_afresh("startpos");
-    game.known = false;
+    new_game();
   } else if (command == "position") {
     position_command(words);
   } else if (command == "go") {

@@ -149,3 +149,11 @@ int generate_moves(int mode, int side) {
   capture_mode_push(side);
   return count;
 }
+
+Move first_legal_move() {
+  move_top = move_stack;
+  generate_moves(ALL_MOVES, side_to_move);
+  Move first = move_top > move_stack ? move_stack[0] : 0;
+  move_top = move_stack;
+  return first;
+}

@@ -191,6 +191,9 @@ int generate_moves_by_testing(int mode, int side);
 // that call would have pushed.
 int capture_mode_count(int side);
 void capture_mode_push(int side);
+// The first legal move of the side to move, or 0 when it has none (mate or
+// stalemate). Generates from the bottom of move_stack and empties it again.
+Move first_legal_move();
 
 // ---- Making and unmaking -------------------------------------------------------
 

@@ -16,15 +16,6 @@ static const char* mate_line(int winner) {
   return winner == WHITE ? "1-0 {White mates}\n" : "0-1 {Black mates}\n";
 }
 
-// After the engine's move: 1 when the side now to move has no legal move.
-static int side_to_move_has_no_moves() {
-  move_top = move_stack;
-  generate_moves(ALL_MOVES, side_to_move);
-  int none = move_top == move_stack;
-  move_top = move_stack;
-  return none;
-}
-
 int think_to(int max_depth) {
   int saved_check = in_check;
   int limit = saved_check ? max_depth + 1 : max_depth;
@@ -49,7 +40,7 @@ int think_to(int max_depth) {
   if (think_prints) printf("move %s\n", format_move(pv_line.moves[0]));
   int engine_side = side_to_move;
   play_move(pv_line.moves[0]);
-  if (side_to_move_has_no_moves()) {
+  if (!first_legal_move()) {
     say(in_check ? mate_line(engine_side) : "1/2-1/2 {Stalemate}\n");
     return -1;
   }
