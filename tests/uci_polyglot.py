@@ -26,14 +26,11 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "reference"))
 import quorlix_ref as ref  # noqa: E402
-from soak import Game, legal_moves  # noqa: E402
+# Game.play raises soak's Fault for a move the model finds illegal.
+from soak import Fault, Game, legal_moves  # noqa: E402
 
 WAIT = 30  # seconds for any one answer; the clock checks are much tighter
 MAX_PLIES = 160
-
-
-class Fault(Exception):
-    pass
 
 
 class Polyglot:

@@ -9,7 +9,6 @@ import argparse
 import os
 import select
 import subprocess
-import sys
 import time
 
 WAIT = 60  # seconds any one answer may take, even in a sanitizer build
