@@ -38,24 +38,19 @@ int console_main() {
   printf("Quorlix " QUORLIX_VERSION "\n");
   setup_position();
   int computer_side = BLACK;
-  enum { DISPLAY, GENERATE, PROMPT } step = DISPLAY;
+  bool display = true;
   char word[WORD_KEEP + 1];
   bool too_long;
 
   for (;;) {
-    if (step == DISPLAY) {
+    if (display) {
       print_board();
       if (in_check) printf("Check!\n");
       if (computer_side == side_to_move) {
         if (think() != 0) return 0;
         continue;
       }
-      step = GENERATE;
-    }
-    if (step == GENERATE) {
-      move_top = move_stack;
-      generate_moves(ALL_MOVES, side_to_move);
-      step = PROMPT;
+      display = false;
     }
     printf("> ");
     fflush(stdout);
@@ -66,24 +61,24 @@ int console_main() {
     if (is("switch")) {
       computer_side = computer_side == WHITE ? BLACK : WHITE;
       printf("computer is %s\n", computer_side == WHITE ? "White" : "Black");
-      step = DISPLAY;
+      display = true;
     } else if (is("off")) {
       computer_side = -1;
     } else if (is("on")) {
       computer_side = side_to_move;
-      step = DISPLAY;
+      display = true;
     } else if (is("black")) {
       side_to_move = BLACK;
       computer_side = WHITE;
       in_check = uint8_t(king_attacked(WHITE));
-      step = GENERATE;
     } else {
-      Move typed = 0;
-      if (!parse_move(word, typed)) {
+      Move move = 0;
+      int named = read_move(word, move);
+      if (named < 0) {
         printf("move syntax e2e4 etc.\n");
-      } else if (Move* found = find_typed_move(typed)) {
-        play_move(*found);
-        step = DISPLAY;
+      } else if (named) {
+        play_move(move);
+        display = true;
       } else {
         printf("illegal move.\n");
       }

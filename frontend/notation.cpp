@@ -61,6 +61,17 @@ void print_board() {
   }
 }
 
+int read_move(const char* text, Move& move) {
+  Move typed = 0;
+  if (!parse_move(text, typed)) return -1;
+  move_top = move_stack;
+  generate_moves(ALL_MOVES, side_to_move);
+  Move* found = find_typed_move(typed);
+  if (found) move = *found;
+  move_top = move_stack;
+  return found ? 1 : 0;
+}
+
 Move* find_typed_move(Move typed) {
   int wanted = move_promotion(typed) ? move_promotion(typed) : QUEEN;
   for (Move* p = move_stack; p < move_top; p++) {

@@ -53,15 +53,12 @@ int xboard_loop() {
       computer_side = side_to_move;
     } else if (is_clock_command(line, "time") || is_clock_command(line, "otim")) {
     } else {
-      Move typed = 0;
-      if (!parse_move(line, typed)) {
+      Move move = 0;
+      int named = read_move(line, move);
+      if (named < 0)
         printf("Error (unknown command): %s\n", line);
-        continue;
-      }
-      move_top = move_stack;
-      generate_moves(ALL_MOVES, side_to_move);
-      if (Move* found = find_typed_move(typed))
-        play_move(*found);
+      else if (named)
+        play_move(move);
       else
         printf("Illegal move: %s\n", line);
     }

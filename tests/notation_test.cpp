@@ -39,26 +39,24 @@ TEST(Notation, FormatsSquaresAndPromotionLetters) {
   EXPECT_STREQ(text, "e2e4");  // one shared buffer
 }
 
-TEST(Notation, TypedPromotionChoosesThePiece) {
+TEST(Notation, TypedMoveNamesTheLegalMoveAndAPromotionItsPiece) {
   set_fen("7k/4P3/8/8/8/8/8/K7 w - - 0 1");
-  move_top = move_stack;
-  generate_moves(ALL_MOVES, WHITE);
   struct Case {
     const char* typed;
     const char* played;
   } cases[] = {{"e7e8", "e7e8q"}, {"e7e8q", "e7e8q"}, {"e7e8n", "e7e8n"},
-               {"e7e8r", "e7e8r"}, {"e7e8b", "e7e8b"}, {"a1b1q", "a1b1"}};
+               {"e7e8r", "e7e8r"}, {"e7e8b", "e7e8b"}, {"a1b1q", "a1b1"}, {"a1-b2", "a1b2"}};
   for (const Case& c : cases) {
-    Move typed = 0;
-    ASSERT_EQ(parse_move(c.typed, typed), 1);
-    Move* found = find_typed_move(typed);
-    ASSERT_NE(found, nullptr) << c.typed;
-    EXPECT_STREQ(format_move(*found), c.played) << c.typed;
+    Move move = 0;
+    ASSERT_EQ(read_move(c.typed, move), 1) << c.typed;
+    EXPECT_STREQ(format_move(move), c.played) << c.typed;
+    EXPECT_EQ(move_top, move_stack);
   }
-  Move typed = 0;
-  parse_move("e7e6", typed);
-  EXPECT_EQ(find_typed_move(typed), nullptr);
-  move_top = move_stack;
+  Move move = 0;
+  EXPECT_EQ(read_move("e7e6", move), 0);
+  EXPECT_EQ(read_move("h8g8", move), 0);  // the other side's king
+  EXPECT_EQ(read_move("e7", move), -1);
+  EXPECT_EQ(move_top, move_stack);
 }
 
 static std::string captured_board() {

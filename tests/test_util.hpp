@@ -27,14 +27,11 @@ inline std::vector<std::string> generated(int mode, int* count = nullptr) {
   return texts;
 }
 
-// The generated move written `text` (with a promotion letter if any); 0 if none.
+// The legal move written exactly `text` (with its promotion letter if any);
+// 0 if none. Empties the move stack.
 inline Move generated_move(const std::string& text) {
-  Move* start = move_top;
-  generate_moves(ALL_MOVES, side_to_move);
   Move found = 0;
-  for (Move* p = start; p < move_top; p++)
-    if (text == format_move(*p)) found = *p;
-  move_top = start;
+  if (read_move(text.c_str(), found) != 1 || text != format_move(found)) return 0;
   return found;
 }
 
