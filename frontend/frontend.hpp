@@ -17,6 +17,10 @@ int parse_move(const char* text, Move& move);
 const char* format_move(Move move);
 // Prints the board as eight lines, rank 8 first; Black in lower case.
 void print_board();
+// The legal move of the side to move that move text (as parse_move reads
+// it) names: 1 with `move` set, 0 when it names no legal move, -1 when it
+// is no move text. Uses the move stack from its bottom and empties it.
+int read_move(const char* text, Move& move);
 // The generated move between [move_stack, move_top) that a typed move names:
 // same squares, and for a promotion the typed piece (none meaning queen).
 // Null when there is none.
@@ -29,7 +33,12 @@ int xboard_loop();
 
 // The UCI protocol, one line of input (its line end optional): the replies
 // go to standard output, each line flushed. A "go" searches before it
-// returns, unless it is "go infinite", whose bestmove waits for "stop".
-// Returns 0 after "quit", 1 otherwise. Any thread may end a running search
-// meanwhile with stop_conditions.requested (search/search.hpp).
+// returns; the bestmove of "go infinite" waits for "stop", and that of
+// "go ponder" for "stop" or "ponderhit". Returns 0 after "quit", 1
+// otherwise. A host with a reader thread may meanwhile end the running
+// search with stop_conditions.requested (search/search.hpp), and call
+// uci_ponderhit.
 int uci_command(const char* line);
+// Turns the running "go ponder" (or the one about to run) into the timed
+// search its go describes, its clock starting now. Safe from any thread.
+void uci_ponderhit();

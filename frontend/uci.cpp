@@ -9,21 +9,25 @@
 // xboard mode, where the engine's move and the reply are played in turn.
 // Any other position starts afresh, as after ucinewgame.
 #include <algorithm>
+#include <atomic>
+#include <cctype>
 #include <charconv>
-#include <chrono>
 #include <cstdio>
 #include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "frontend/clock.hpp"
 #include "frontend/frontend.hpp"
+#include "frontend/levels.hpp"
 #include "search/search.hpp"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using Words = std::vector<std::string_view>;
+
+// ---- Lines in and out --------------------------------------------------------
 
 // Each line goes out in one piece: a host may answer "isready" from another
 // thread while the search reports.
@@ -50,13 +54,36 @@ Words split(std::string_view line) {
   return words;
 }
 
+// A whole word of digits, with a sign when negative; one too long for any
+// integer is taken as the largest (or smallest) there is.
+bool read_number(std::string_view text, long long& value) {
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error == std::errc::result_out_of_range)
+    value = text[0] == '-' ? std::numeric_limits<long long>::min()
+                           : std::numeric_limits<long long>::max();
+  else if (error != std::errc())
+    return false;
+  return end == text.data() + text.size();
+}
+
+bool same_letters(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower((unsigned char)x) == std::tolower((unsigned char)y);
+         });
+}
+
+// ---- The game ------------------------------------------------------------------
+
 struct Game {
   bool known = false;              // false: the next position starts afresh
   std::string start;               // "startpos" or the FEN's fields
   std::vector<std::string> moves;  // played from the start, as the GUI sent them
+  // Why the last position could not be set up; while it is not empty, "go"
+  // has no position to search.
+  std::string error;
 };
 Game game;
-std::string pending_bestmove;  // a finished "go infinite" answers at "stop"
+std::string pending_bestmove;  // an endless search answers at "stop" or "ponderhit"
 
 // Forgets what searches carry from move to move, as a new run of the engine
 // would have it, and sets up `start` as the game to continue. Returns an
@@ -67,44 +94,36 @@ const char* start_afresh(const std::string& start) {
   pv_line = PvLine{};
   follow_pv = 0;
   game = Game{};
-  if (start == "startpos") {
+  const char* error = nullptr;
+  if (start == "startpos")
     setup_position();
-  } else {
-    const char* error = nullptr;
-    if (!setup_fen(start.c_str(), &error)) {
-      setup_position();  // a failed setup leaves no position at all
-      return error;
-    }
-  }
+  else if (!setup_fen(start.c_str(), &error))
+    setup_position();  // a failed setup leaves no position at all
+  // The searches that a clock allows go far deeper than the engine's own.
+  move_limit = move_stack + DEEP_MOVE_STACK_SIZE;
+  if (error) return error;
   game.known = true;
   game.start = start;
   return nullptr;
 }
 
-// A move in UCI form: from- and to-square, and a promotion's letter.
-bool is_uci_move(std::string_view text) {
+// Plays a move in UCI form (e2e4, e1g1, e7e8q; the promotion letter in
+// either case, as some GUIs write it); false, with nothing played, when it
+// is not a legal move here. A promotion without its letter is a queen, as
+// at the console; a letter on any other move is refused.
+bool play_uci_move(std::string_view text) {
   auto is_file = [](char c) { return c >= 'a' && c <= 'h'; };
   auto is_rank = [](char c) { return c >= '1' && c <= '8'; };
-  return (text.size() == 4 || (text.size() == 5 && std::string_view("qrbn").find(text[4]) !=
-                                                       std::string_view::npos)) &&
-         is_file(text[0]) && is_rank(text[1]) && is_file(text[2]) && is_rank(text[3]);
-}
-
-// Plays a move in UCI form (e2e4, e1g1, e7e8q); false, with nothing played,
-// when it is not a legal move here. A promotion without its letter is a
-// queen, as at the console; a letter on any other move is refused.
-bool play_uci_move(std::string_view text) {
-  if (!is_uci_move(text)) return false;
   std::string word(text);
-  Move typed = 0;
-  parse_move(word.c_str(), typed);
-  move_top = move_stack;
-  generate_moves(ALL_MOVES, side_to_move);
-  Move* found = find_typed_move(typed);
-  bool legal = found && (word.size() == 4 || move_promotion(*found) != 0);
-  if (legal) play_move(*found);
-  move_top = move_stack;
-  return legal;
+  if (word.size() == 5) word[4] = char(std::tolower((unsigned char)word[4]));
+  bool well_formed = (word.size() == 4 || (word.size() == 5 && std::string_view("qrbn").find(
+                                                                   word[4]) != std::string::npos)) &&
+                     is_file(word[0]) && is_rank(word[1]) && is_file(word[2]) && is_rank(word[3]);
+  Move move = 0;
+  if (!well_formed || read_move(word.c_str(), move) != 1) return false;
+  if (word.size() == 5 && move_promotion(move) == 0) return false;
+  play_move(move);
+  return true;
 }
 
 // A new game: the start position, and nothing for a position to continue.
@@ -117,6 +136,15 @@ void flush_pending_bestmove() {
   if (pending_bestmove.empty()) return;
   say(pending_bestmove);
   pending_bestmove.clear();
+}
+
+// A position that cannot be set up as the GUI describes it leaves none:
+// a move from any other would be illegal or wrong in the GUI's game.
+void refuse_position(const std::string& why) {
+  start_afresh("startpos");
+  game.known = false;
+  game.error = why;
+  say("info string " + why + "; no position is set up until one is");
 }
 
 void position_command(const Words& words) {
@@ -132,8 +160,7 @@ void position_command(const Words& words) {
       start += words[i];
     }
   } else {
-    say("info string position needs startpos or fen; the start position is set up");
-    start_afresh("startpos");
+    refuse_position("position needs startpos or fen");
     return;
   }
   size_t first_move = words.size();
@@ -150,76 +177,158 @@ void position_command(const Words& words) {
     continues = words[first_move + k] == game.moves[k];
   if (!continues) {
     if (const char* error = start_afresh(start)) {
-      say(std::string("info string bad FEN (") + error + "); the start position is set up");
+      refuse_position(std::string("bad FEN (") + error + ")");
       return;
     }
   }
   for (size_t k = first_move + game.moves.size(); k < words.size(); k++) {
     if (!play_uci_move(words[k])) {
-      say("info string illegal or malformed move " + shown(words[k]) +
-          "; the position is the one before it");
+      refuse_position("illegal or malformed move " + shown(words[k]));
       return;
     }
     game.moves.emplace_back(words[k]);
   }
 }
 
+// ---- Options -------------------------------------------------------------------
+
+struct Options {
+  bool limit_strength = false;
+  int elo = FULL_STRENGTH_ELO;
+  long long seed = 0;  // 0: a new one for each run of the program
+};
+Options options;
+
+constexpr long long LARGEST_SEED = 2147483647;
+
+void print_options() {
+  say("option name Ponder type check default false");
+  say("option name UCI_LimitStrength type check default false");
+  say("option name UCI_Elo type spin default " + std::to_string(FULL_STRENGTH_ELO) + " min " +
+      std::to_string(LOWEST_ELO) + " max " + std::to_string(FULL_STRENGTH_ELO));
+  say("option name Seed type spin default 0 min 0 max " + std::to_string(LARGEST_SEED));
+}
+
+// "setoption name <id> [value <x>]": names may hold blanks, and GUIs differ
+// in their case.
+void setoption_command(const Words& words) {
+  size_t i = 1;
+  if (i >= words.size() || words[i] != "name") {
+    say("info string setoption needs: name <option> value <value>");
+    return;
+  }
+  std::string name, value;
+  for (i++; i < words.size() && words[i] != "value"; i++) name += (name.empty() ? "" : " ") + std::string(words[i]);
+  for (i++; i < words.size(); i++) value += (value.empty() ? "" : " ") + std::string(words[i]);
+
+  auto check = [&](bool& option) {
+    if (same_letters(value, "true") || same_letters(value, "false"))
+      option = same_letters(value, "true");
+    else
+      say("info string " + name + " is true or false, not " + shown(value));
+  };
+  auto spin = [&](auto& option, long long lowest, long long highest) {
+    long long number = 0;
+    if (!read_number(value, number)) {
+      say("info string " + name + " needs a number, not " + shown(value));
+      return;
+    }
+    if (number < lowest || number > highest)
+      say("info string " + name + " runs from " + std::to_string(lowest) + " to " +
+          std::to_string(highest) + "; " + std::to_string(std::clamp(number, lowest, highest)) +
+          " is set");
+    option = std::clamp(number, lowest, highest);
+  };
+  if (same_letters(name, "Ponder")) {
+    bool ponder = false;  // GUIs say whether they will ponder; go ponder is heard either way
+    check(ponder);
+  } else if (same_letters(name, "UCI_LimitStrength")) {
+    check(options.limit_strength);
+  } else if (same_letters(name, "UCI_Elo")) {
+    spin(options.elo, LOWEST_ELO, FULL_STRENGTH_ELO);
+  } else if (same_letters(name, "Seed")) {
+    spin(options.seed, 0, LARGEST_SEED);
+  } else {
+    say("info string no such option: " + shown(name));
+  }
+}
+
+// A seed for the levels' choices of this run, when no Seed is set.
+long long run_seed() {
+  static const long long seed =
+      (long long)(uint64_t(SearchClock::now().time_since_epoch().count()) % LARGEST_SEED) + 1;
+  return seed;
+}
+
+// The draw for the level's choice in the game as it stands: the same seed
+// and the same game give the same move, whatever was searched before.
+double draw_for_this_move() {
+  uint64_t hash = 14695981039346656037ull;  // FNV-1a over the start and the moves
+  auto mix = [&](std::string_view text) {
+    for (char c : text) hash = (hash ^ (unsigned char)c) * 1099511628211ull;
+    hash = (hash ^ ' ') * 1099511628211ull;
+  };
+  mix(game.start);
+  for (const std::string& move : game.moves) mix(move);
+  long long seed = options.seed ? options.seed : run_seed();
+  return uniform_from_seed(hash ^ uint64_t(seed) * 0x9E3779B97F4A7C15ull);
+}
+
+// ---- go ----------------------------------------------------------------------------
+
 struct GoLimits {
-  int depth = 0;  // 0: the engine's own
-  int nodes = 0;  // 0: none
-  long long movetime = -1;
-  long long time[2] = {-1, -1};  // per side; -1: not given
-  long long increment[2] = {0, 0};
-  int moves_to_go = 0;
-  bool infinite = false;
+  long long wtime = -1, btime = -1, winc = 0, binc = 0;  // -1: not given
+  long long movestogo = 0, movetime = -1, depth = 0, nodes = 0, mate = 0;
+  bool infinite = false, ponder = false, searchmoves = false;
 };
 
-// A whole word of digits, with a sign when negative; one too long for any
-// integer is taken as the largest (or smallest) there is.
-bool read_number(std::string_view text, long long& value) {
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error == std::errc::result_out_of_range)
-    value = text[0] == '-' ? std::numeric_limits<long long>::min()
-                           : std::numeric_limits<long long>::max();
-  else if (error != std::errc())
-    return false;
-  return end == text.data() + text.size();
+// Each keyword of "go", with the number it takes or the flag it sets.
+struct GoKeyword {
+  std::string_view word;
+  long long GoLimits::*number;
+  bool GoLimits::*flag;
+};
+constexpr GoKeyword go_keywords[] = {
+    {"wtime", &GoLimits::wtime, nullptr},         {"btime", &GoLimits::btime, nullptr},
+    {"winc", &GoLimits::winc, nullptr},           {"binc", &GoLimits::binc, nullptr},
+    {"movestogo", &GoLimits::movestogo, nullptr}, {"movetime", &GoLimits::movetime, nullptr},
+    {"depth", &GoLimits::depth, nullptr},         {"nodes", &GoLimits::nodes, nullptr},
+    {"mate", &GoLimits::mate, nullptr},           {"infinite", nullptr, &GoLimits::infinite},
+    {"ponder", nullptr, &GoLimits::ponder},       {"searchmoves", nullptr, &GoLimits::searchmoves},
+};
+
+const GoKeyword* go_keyword(std::string_view word) {
+  for (const GoKeyword& keyword : go_keywords)
+    if (keyword.word == word) return &keyword;
+  return nullptr;
 }
 
-bool takes_number(std::string_view word) {
-  for (std::string_view keyword :
-       {"wtime", "btime", "winc", "binc", "movestogo", "movetime", "depth", "nodes", "mate"})
-    if (word == keyword) return true;
-  return false;
-}
-
-bool is_go_keyword(std::string_view word) {
-  return takes_number(word) || word == "infinite" || word == "ponder" || word == "searchmoves";
+bool looks_like_move(std::string_view word) {
+  return (word.size() == 4 || word.size() == 5) && word[0] >= 'a' && word[0] <= 'h' &&
+         word[1] >= '1' && word[1] <= '8';
 }
 
 GoLimits read_go(const Words& words) {
   GoLimits limits;
   for (size_t i = 1; i < words.size(); i++) {
-    std::string_view word = words[i];
-    if (word == "infinite") {
-      limits.infinite = true;
+    const GoKeyword* keyword = go_keyword(words[i]);
+    if (!keyword) {
+      say("info string go: unknown word " + shown(words[i]));
       continue;
     }
-    if (word == "ponder") continue;  // never offered
-    if (word == "searchmoves") {
-      say("info string searchmoves is not supported; every move is searched");
-      while (i + 1 < words.size() && is_uci_move(words[i + 1])) i++;
-      continue;
-    }
-    if (!takes_number(word)) {
-      say("info string go: unknown word " + shown(word));
+    if (keyword->flag) {
+      limits.*keyword->flag = true;
+      if (keyword->flag == &GoLimits::searchmoves) {
+        say("info string searchmoves is not supported; every move is searched");
+        while (i + 1 < words.size() && looks_like_move(words[i + 1])) i++;
+      }
       continue;
     }
     long long number = 0;
     if (i + 1 >= words.size() || !read_number(words[i + 1], number)) {
-      say("info string go: " + shown(word) + " needs a number");
+      say("info string go: " + shown(words[i]) + " needs a number");
       // A word that is no keyword was meant as the number.
-      if (i + 1 < words.size() && !is_go_keyword(words[i + 1])) i++;
+      if (i + 1 < words.size() && !go_keyword(words[i + 1])) i++;
       continue;
     }
     i++;
@@ -227,149 +336,214 @@ GoLimits read_go(const Words& words) {
     // count or time beyond two billion (23 days in milliseconds) is as good
     // as endless, and kept there the deadline's arithmetic cannot overflow.
     constexpr long long LARGEST = 2000000000;
-    int value = int(std::clamp<long long>(number, 0, LARGEST));
-    if (word == "wtime") limits.time[WHITE] = value;
-    if (word == "btime") limits.time[BLACK] = value;
-    if (word == "winc") limits.increment[WHITE] = value;
-    if (word == "binc") limits.increment[BLACK] = value;
-    if (word == "movestogo") limits.moves_to_go = value;
-    if (word == "movetime") limits.movetime = value;
-    if (word == "depth") limits.depth = value;
-    if (word == "nodes") limits.nodes = value;
+    limits.*keyword->number = std::clamp<long long>(number, 0, LARGEST);
   }
   return limits;
 }
 
-// How long a move may take, in milliseconds: no iteration starts after
-// `soft`, and the one running at `hard` is given up.
-struct Budget {
-  bool timed = false;
-  long long soft = 0, hard = 0;
+// Scores for the protocol: centipawns, or a mate in moves when the line
+// shows one (`plies` from mate_distance); a winning score whose mate cannot
+// be shown stays in centipawns, at the evaluation's bound.
+std::string score_text(int score, int plies) {
+  if (score >= -EVALUATION_LIMIT && score <= EVALUATION_LIMIT) return "cp " + std::to_string(score);
+  if (plies > 0) return "mate " + std::to_string((plies + 1) / 2);
+  if (plies < 0) return "mate -" + std::to_string((1 - plies) / 2);
+  return "cp " + std::to_string(score > 0 ? EVALUATION_LIMIT : -EVALUATION_LIMIT);
+}
+
+long long microseconds_between(SearchClock::rep from, SearchClock::rep to) {
+  return std::chrono::duration_cast<std::chrono::microseconds>(SearchClock::duration(to - from))
+      .count();
+}
+
+SearchClock::rep clock_now() { return SearchClock::now().time_since_epoch().count(); }
+
+void report(int depth, const std::string& score, long long elapsed_us, const Move* line,
+            int length) {
+  long long nodes = searched_nodes();
+  long long nps = nodes * 1000000 / std::max<long long>(elapsed_us, 1);
+  std::string text = "info depth " + std::to_string(depth) + " score " + score + " nodes " +
+                     std::to_string(nodes) + " nps " + std::to_string(nps) + " time " +
+                     std::to_string(elapsed_us / 1000);
+  if (length) text += " pv";
+  for (int i = 0; i < length; i++) text += std::string(" ") + format_move(line[i]);
+  say(text);
+}
+
+// A ponder search runs until "ponderhit" turns it into the timed search its
+// "go" describes, its clock starting then, or until "stop". The host's
+// reader thread may call uci_ponderhit while the search runs.
+enum PonderState { NOT_PONDERING, PONDERING, PONDER_HIT };
+std::atomic<int> ponder_state{NOT_PONDERING};
+Budget budget;  // the running go's; written before ponder_state becomes PONDERING
+// When the running go's clock started; NO_DEADLINE while it ponders.
+std::atomic<SearchClock::rep> clock_started{NO_DEADLINE};
+
+void start_clock(SearchClock::rep now) {
+  if (budget.timed)
+    stop_conditions.deadline =
+        now + std::chrono::duration_cast<SearchClock::duration>(std::chrono::milliseconds(budget.hard))
+                  .count();
+  clock_started = now;
+}
+
+// Sends the answer of a go, or keeps it for "stop" (or "ponderhit") when the
+// search was to run until told to stop. Ends the go's pondering.
+void answer(const std::string& text, const GoLimits& limits) {
+  bool hit = ponder_state.exchange(NOT_PONDERING) == PONDER_HIT;
+  bool waits = limits.infinite || (limits.ponder && !hit);
+  if (waits && !stop_conditions.requested.load())
+    pending_bestmove = text;
+  else
+    say(text);
+}
+
+// What a go does beyond the engine's own deepening: it stops for the clock,
+// a node budget, a proven mate or a request, and plays at a level.
+struct SearchPlan {
+  int depth;            // the deepest iteration asked for
+  bool deepens;         // led by a clock or a budget rather than by a depth
+  long long mate = 0;   // stop once a mate in this many moves is shown
+  Level level{};
+  bool weakened = false;
 };
 
-Budget budget_for(const GoLimits& limits, int side) {
-  // Taken off every budget: the pipes, the GUI and a busy machine's
-  // scheduler all count on the clock too.
-  constexpr long long OVERHEAD = 30;
-  constexpr long long MOVES_LEFT_GUESS = 30;  // in a game with no moves-to-go
-  Budget budget;
-  if (limits.infinite) return budget;
-  long long hard = -1, soft = -1;
-  if (long long left = limits.time[side]; left >= 0) {
-    long long usable = left > OVERHEAD ? left - OVERHEAD : 0;
-    long long moves = limits.moves_to_go > 0 ? std::min<long long>(limits.moves_to_go, 40)
-                                             : MOVES_LEFT_GUESS;
-    // The increment comes after the move, so it may share only in the aim.
-    soft = usable / moves + limits.increment[side] * 3 / 4;
-    hard = std::min(soft * 3, usable * 3 / 4);
+SearchPlan plan_for(const GoLimits& limits) {
+  SearchPlan plan{};
+  plan.deepens = limits.infinite || limits.ponder || limits.movetime >= 0 || limits.wtime >= 0 ||
+                 limits.btime >= 0 || limits.nodes > 0 || limits.mate > 0;
+  plan.mate = limits.mate;
+  long long depth = limits.depth > 0   ? limits.depth
+                    : limits.mate > 0  ? 2 * limits.mate - 1
+                    : plan.deepens     ? DEEPEST_ITERATION
+                                       : think_depth;
+  if (depth > DEEPEST_ITERATION) {
+    if (limits.depth > 0)
+      say("info string depth " + std::to_string(depth) +
+          " is deeper than the engine goes; it searches " + std::to_string(DEEPEST_ITERATION));
+    depth = DEEPEST_ITERATION;
   }
-  if (limits.movetime >= 0) {
-    long long movetime = limits.movetime - std::min<long long>(limits.movetime / 10, OVERHEAD);
-    hard = hard < 0 ? movetime : std::min(hard, movetime);
-    soft = soft < 0 ? movetime : std::min(soft, movetime);
+  plan.depth = int(depth);
+  if (options.limit_strength && options.elo < FULL_STRENGTH_ELO) {
+    plan.weakened = true;
+    plan.level = level_for_elo(options.elo);
+    plan.depth = std::min(plan.depth, plan.level.depth);
   }
-  if (hard < 0) return budget;
-  budget.timed = true;
-  budget.hard = std::max<long long>(hard, 1);
-  budget.soft = std::min(std::max<long long>(soft, 1), budget.hard);
-  return budget;
+  return plan;
 }
 
-// Mate scores in moves: a side mated at ply p scores p - 10000, and the
-// search's scores are otherwise within the evaluation's range.
-std::string score_text(int score) {
-  if (score > EVALUATION_LIMIT) return "mate " + std::to_string((INFINITE_SCORE - score + 1) / 2);
-  if (score < -EVALUATION_LIMIT) return "mate -" + std::to_string((INFINITE_SCORE + score + 1) / 2);
-  return "cp " + std::to_string(score);
+// The weakest levels: every move scored, and one drawn by its loss.
+Move level_choice(const SearchPlan& plan, SearchClock::rep started) {
+  constexpr int MOST_ROOT_MOVES = 256;
+  RootMove moves[MOST_ROOT_MOVES];
+  Deepening deepening = start_deepening(plan.depth);
+  int count = score_root_moves(deepening.last_depth, moves, MOST_ROOT_MOVES);
+  int chosen = choose_move(plan.level, moves, count, draw_for_this_move());
+  pv_line.length = 1;
+  pv_line.moves[0] = moves[chosen].move;
+  report(deepening.last_depth, score_text(moves[chosen].score, mate_distance(moves[chosen].score)),
+         microseconds_between(started, clock_now()), pv_line.moves, 1);
+  in_check = uint8_t(deepening.in_check_at_root);
+  return moves[chosen].move;
 }
 
-long long microseconds_since(Clock::time_point start) {
-  return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
-}
-
-void report_iteration(int depth, int score, long long elapsed_us) {
-  long long ms = elapsed_us / 1000;
-  long long nps = (long long)node_count * 1000000 / std::max<long long>(elapsed_us, 1);
-  std::string line = "info depth " + std::to_string(depth) + " score " + score_text(score) +
-                     " nodes " + std::to_string(node_count) + " nps " + std::to_string(nps) +
-                     " time " + std::to_string(ms);
-  if (pv_line.length) line += " pv";
-  for (int i = 0; i < pv_line.length; i++) line += std::string(" ") + format_move(pv_line.moves[i]);
-  say(line);
-}
-
-// Whether the next iteration would not end in time: it costs about as many
-// times the last one as the last one cost the one before it.
-bool next_iteration_too_long(const Budget& budget, long long elapsed_us, int last_nodes,
-                             int nodes_before) {
-  if (elapsed_us >= budget.soft * 1000) return true;
-  double growth = nodes_before > 0 ? double(last_nodes) / nodes_before : 4;
-  growth = std::clamp(growth, 2.0, 8.0);
-  double us_per_node = double(elapsed_us) / std::max(node_count, 1);
-  return elapsed_us + us_per_node * last_nodes * growth > budget.hard * 1000.0;
+// Iterative deepening as the engine does it, and further while the plan
+// allows: each iteration reported, and the move of the last one finished.
+Move deepen(const SearchPlan& plan, SearchClock::rep started, Move& reply) {
+  Deepening deepening = start_deepening(plan.depth);
+  Move best = 0;
+  long long nodes_before = 0;
+  for (int d = 1; d <= deepening.last_depth; d++) {
+    long long start_nodes = searched_nodes();
+    // The first iteration always runs to its end: it is short, and it gives
+    // the move to play whatever happens after it.
+    int score = d == 1 ? search_iteration(deepening, d)
+                       : search_iteration_until_stopped(deepening, d);
+    if (d > 1 && stop_conditions.stopped) break;
+    SearchClock::rep now = clock_now();
+    int plies = mate_distance(score);
+    report(d, score_text(score, plies), microseconds_between(started, now), pv_line.moves,
+           pv_line.length);
+    if (pv_line.length) best = pv_line.moves[0];
+    reply = pv_line.length > 1 ? pv_line.moves[1] : 0;
+    long long last_nodes = searched_nodes() - start_nodes;
+    if (stop_conditions.requested.load() ||
+        (stop_conditions.node_limit && searched_nodes() >= stop_conditions.node_limit))
+      break;
+    if (plan.deepens) {
+      // A mate the line shows in full is as good as deeper iterations get.
+      if (plies > 0 && plies <= d) break;
+      if (plan.mate && plies > 0 && (plies + 1) / 2 <= plan.mate) break;
+    }
+    SearchClock::rep clock_start = clock_started.load();
+    if (budget.timed && clock_start != NO_DEADLINE) {
+      double us_per_node =
+          double(microseconds_between(started, now)) / double(std::max(searched_nodes(), 1LL));
+      if (next_iteration_too_long(budget, microseconds_between(clock_start, now), last_nodes,
+                                  nodes_before, us_per_node))
+        break;
+    }
+    nodes_before = last_nodes;
+  }
+  in_check = uint8_t(deepening.in_check_at_root);
+  return best;
 }
 
 void go_command(const Words& words) {
   flush_pending_bestmove();
-  Clock::time_point started = Clock::now();
+  SearchClock::rep started = clock_now();
   GoLimits limits = read_go(words);
-
+  if (!game.error.empty()) {
+    say("info string no position to search: " + game.error);
+    answer("bestmove 0000", limits);
+    return;
+  }
   Move first_legal = first_legal_move();
   if (!first_legal) {
     say(in_check ? "info depth 0 score mate 0" : "info depth 0 score cp 0");
-    say("bestmove 0000");
+    answer("bestmove 0000", limits);
     return;
   }
 
-  // Killers and the line hold ten plies, and a side in check searches one
-  // more than asked.
-  constexpr int DEEPEST = KILLER_PLIES - 1;
-  int depth = limits.depth > 0 ? limits.depth : think_depth;
-  if (depth > DEEPEST) {
-    say("info string depth " + std::to_string(depth) +
-        " is deeper than the engine goes; it searches " + std::to_string(DEEPEST));
-    depth = DEEPEST;
-  }
-  int saved_check = in_check;
-  int limit = saved_check ? depth + 1 : depth;
-  Budget budget = budget_for(limits, side_to_move);
+  SearchPlan plan = plan_for(limits);
+  ClockLimits clock;
+  clock.time_left = side_to_move == WHITE ? limits.wtime : limits.btime;
+  clock.increment = side_to_move == WHITE ? limits.winc : limits.binc;
+  clock.moves_to_go = limits.movestogo;
+  clock.movetime = limits.movetime;
+  budget = limits.infinite ? Budget{} : budget_for(clock);
   stop_conditions.node_limit = limits.nodes;
-  stop_conditions.has_deadline = budget.timed;
-  stop_conditions.deadline = started + std::chrono::milliseconds(budget.hard);
+  if (plan.weakened && plan.level.nodes)
+    stop_conditions.node_limit =
+        limits.nodes ? std::min(limits.nodes, plan.level.nodes) : plan.level.nodes;
+  stop_conditions.folded_nodes = 0;
+  stop_conditions.deadline = NO_DEADLINE;
+  clock_started = NO_DEADLINE;
+  int expected = NOT_PONDERING;
+  if (!limits.ponder || !ponder_state.compare_exchange_strong(expected, PONDERING))
+    start_clock(started);  // not pondering, or the hit came before the search began
 
-  node_count = 0;
-  pv_line = PvLine{};
-  Move best = 0;
-  int nodes_before = 0;
-  // The first iteration always runs to its end: it is short, and it gives
-  // the move to play whatever happens after it.
-  for (int d = 1; d <= limit; d++) {
-    int start_nodes = node_count;
-    int score = d == 1 ? search_iteration(d, saved_check)
-                       : search_iteration_until_stopped(d, saved_check);
-    if (d > 1 && stop_conditions.stopped) break;
-    long long elapsed_us = microseconds_since(started);
-    report_iteration(d, score, elapsed_us);
-    if (pv_line.length) best = pv_line.moves[0];
-    int last_nodes = node_count - start_nodes;
-    if (stop_conditions.requested.load() || (limits.nodes && node_count >= limits.nodes)) break;
-    if (budget.timed && next_iteration_too_long(budget, elapsed_us, last_nodes, nodes_before))
-      break;
-    nodes_before = last_nodes;
-  }
-  in_check = uint8_t(saved_check);
+  Move reply = 0;
+  Move best = plan.weakened && plan.level.temperature > 0 ? level_choice(plan, started)
+                                                         : deepen(plan, started, reply);
   move_top = move_stack;
-  stop_conditions.has_deadline = false;
+  stop_conditions.deadline = NO_DEADLINE;
   stop_conditions.node_limit = 0;
 
-  std::string answer = std::string("bestmove ") + format_move(best ? best : first_legal);
-  if (limits.infinite && !stop_conditions.requested.load())
-    pending_bestmove = answer;
-  else
-    say(answer);
+  std::string text = std::string("bestmove ") + format_move(best ? best : first_legal);
+  if (best && reply) text += std::string(" ponder ") + format_move(reply);
+  answer(text, limits);
 }
 
 }  // namespace
+
+void uci_ponderhit() {
+  int expected = PONDERING;
+  if (ponder_state.compare_exchange_strong(expected, PONDER_HIT))
+    start_clock(clock_now());
+  else if (expected == NOT_PONDERING)
+    ponder_state.compare_exchange_strong(expected, PONDER_HIT);  // the search has yet to begin
+}
 
 int uci_command(const char* line) {
   static bool started = false;
@@ -383,6 +557,7 @@ int uci_command(const char* line) {
   if (command == "uci") {
     say("id name Quorlix " QUORLIX_VERSION);
     say("id author The Quorlix developers");
+    print_options();
     say("uciok");
   } else if (command == "isready") {
     say("readyok");
@@ -393,12 +568,15 @@ int uci_command(const char* line) {
     position_command(words);
   } else if (command == "go") {
     go_command(words);
-  } else if (command == "stop") {
+  } else if (command == "setoption") {
+    setoption_command(words);
+  } else if (command == "stop" || command == "ponderhit") {
+    // A search that ended before it was told answers now; a running one was
+    // told by the host's reader.
     flush_pending_bestmove();
   } else if (command == "quit") {
     return 0;
-  } else if (command != "debug" && command != "setoption" && command != "register" &&
-             command != "ponderhit") {
+  } else if (command != "debug" && command != "register") {
     say("info string unknown command: " + shown(command));
   }
   return 1;

@@ -1,10 +1,16 @@
 // quorlix-uci: the UCI front end as a program. A reader thread takes the
-// input, so that "stop", "isready" and "quit" are heard while a search runs;
-// every line is handled in order on the main thread by uci_command.
+// input, so that "stop", "ponderhit", "isready" and "quit" are heard while a
+// search runs; every line is handled in order on the main thread by
+// uci_command.
+//
+// Each "go" is numbered as it is read. A "stop" ends the search of the
+// latest go read before it, and any before that, whether running or still
+// queued; "ponderhit" likewise turns the latest go, a ponder search, into a
+// timed one.
 //
 // End of input ends the program once the lines before it are done, so a
-// script may pipe in commands: a "go" still runs to its limit, and a
-// finished "go infinite" answers as if stopped.
+// script may pipe in commands: a "go" still runs to its limit, and one that
+// would run until stopped ("go infinite", "go ponder") is stopped.
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -24,12 +30,35 @@ std::condition_variable line_arrived;
 std::deque<std::string> lines;
 bool input_ended = false;
 bool quitting = false;
-int searches_pending = 0;  // "go" lines queued or running
+
+// Numbers of the go lines: read so far, started, and the one running (0:
+// none). A go numbered up to stop_through is stopped, one up to
+// hit_through has had its ponderhit.
+long long gos_read = 0, gos_started = 0, running_go = 0;
+long long stop_through = 0, hit_through = 0;
+bool latest_go_ponders = false;
+bool running_go_endless = false;
+
+constexpr const char* BLANKS = " \t\r\v\f";
 
 std::string first_word(const std::string& line) {
-  size_t begin = line.find_first_not_of(" \t\r\v\f");
+  size_t begin = line.find_first_not_of(BLANKS);
   if (begin == std::string::npos) return "";
-  return line.substr(begin, line.find_first_of(" \t\r\v\f", begin) - begin);
+  return line.substr(begin, line.find_first_of(BLANKS, begin) - begin);
+}
+
+bool has_word(const std::string& line, const std::string& word) {
+  for (size_t i = line.find_first_not_of(BLANKS); i != std::string::npos;) {
+    size_t end = line.find_first_of(BLANKS, i);
+    if (line.compare(i, end == std::string::npos ? std::string::npos : end - i, word) == 0)
+      return true;
+    i = end == std::string::npos ? end : line.find_first_not_of(BLANKS, end);
+  }
+  return false;
+}
+
+bool is_endless(const std::string& go_line) {
+  return has_word(go_line, "infinite") || has_word(go_line, "ponder");
 }
 
 void read_input() {
@@ -37,23 +66,37 @@ void read_input() {
   while (std::getline(std::cin, line)) {
     std::string word = first_word(line);
     std::lock_guard<std::mutex> lock(queue_mutex);
-    if (searches_pending > 0 && word == "isready") {
+    // Out of turn only while a search runs and nothing before it waits, so
+    // that replies keep the order of the lines they answer.
+    if (word == "isready" && running_go && lines.empty()) {
       fputs("readyok\n", stdout);
       fflush(stdout);
       continue;
     }
-    // "stop" also goes into the queue: a finished "go infinite" answers it.
-    if (searches_pending > 0 && word == "stop") stop_conditions.requested = true;
+    if (word == "go") {
+      gos_read++;
+      latest_go_ponders = has_word(line, "ponder");
+    }
+    if (word == "stop") {
+      stop_through = gos_read;
+      if (running_go) stop_conditions.requested = true;
+    }
+    if (word == "ponderhit" && latest_go_ponders && hit_through < gos_read) {
+      hit_through = gos_read;
+      if (running_go == hit_through) uci_ponderhit();
+    }
     if (word == "quit") {
       stop_conditions.requested = true;
       quitting = true;
     }
-    if (word == "go") searches_pending++;
+    // "stop" and "ponderhit" also go into the queue: a search that ended
+    // before them answers them there.
     lines.push_back(std::move(line));
     line_arrived.notify_one();
   }
   std::lock_guard<std::mutex> lock(queue_mutex);
   input_ended = true;
+  if (running_go_endless) stop_conditions.requested = true;
   line_arrived.notify_one();
 }
 
@@ -65,20 +108,27 @@ int main() {
   std::thread(read_input).detach();
   for (;;) {
     std::string line;
+    bool is_go;
     {
       std::unique_lock<std::mutex> lock(queue_mutex);
       line_arrived.wait(lock, [] { return !lines.empty() || input_ended; });
       if (lines.empty()) break;
       line = std::move(lines.front());
       lines.pop_front();
+      is_go = first_word(line) == "go";
+      if (is_go) {
+        running_go = ++gos_started;
+        running_go_endless = is_endless(line);
+        stop_conditions.requested =
+            quitting || running_go <= stop_through || (input_ended && running_go_endless);
+        if (running_go == hit_through) uci_ponderhit();
+      }
     }
-    bool is_go = first_word(line) == "go";
     int more = uci_command(line.c_str());
     std::lock_guard<std::mutex> lock(queue_mutex);
-    // A "stop" ends the oldest search not yet finished, whether it was
-    // running or still queued, and no other.
     if (is_go) {
-      searches_pending--;
+      running_go = 0;
+      running_go_endless = false;
       stop_conditions.requested = false;
     }
     if (!more || quitting) {

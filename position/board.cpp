@@ -17,7 +17,7 @@ int castle_rights;
 int ep_slot;
 uint8_t in_check;
 
-Move move_stack[MOVE_STACK_SIZE];
+Move move_stack[DEEP_MOVE_STACK_SIZE];
 Move* move_top = move_stack;
 Move* move_limit = move_stack + MOVE_STACK_SIZE;
 unsigned dropped_moves;

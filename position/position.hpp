@@ -127,7 +127,11 @@ constexpr int ALL_ATTACKERS = 2;  // pawns, knights and the king as well
 constexpr int LINES_ONLY = 0;     // bishops, rooks and queens along open lines
 
 constexpr int MOVE_STACK_SIZE = 512;
-constexpr int KILLER_PLIES = 10;
+// The UCI program searches far deeper than the engine when a clock allows;
+// its stack and killer table are sized for that (the engine's move_limit
+// still ends its stack at MOVE_STACK_SIZE, and its plies never pass 9).
+constexpr int DEEP_MOVE_STACK_SIZE = 8192;
+constexpr int KILLER_PLIES = 64;
 
 // ---- The position ------------------------------------------------------------
 
@@ -141,7 +145,7 @@ extern int castle_rights;   // bits WHITE_QUEEN_SIDE .. BLACK_KING_SIDE
 extern int ep_slot;         // slot of the pawn that just advanced two squares, or 0
 extern uint8_t in_check;    // 1 when the side to move is in check
 
-extern Move move_stack[MOVE_STACK_SIZE];
+extern Move move_stack[DEEP_MOVE_STACK_SIZE];
 extern Move* move_top;      // next free entry
 extern Move* move_limit;    // just past the last entry
 // Counts pushes dropped because the stack was full; a node compares it

@@ -104,12 +104,20 @@ namespace {
 bool must_stop() {
   StopConditions& c = stop_conditions;
   if (c.stopped) return true;
-  if (c.requested.load(std::memory_order_relaxed) || (c.node_limit && node_count >= c.node_limit))
+  if (c.requested.load(std::memory_order_relaxed) ||
+      (c.node_limit && searched_nodes() >= c.node_limit))
     return c.stopped = true;
-  if (c.has_deadline && node_count >= c.next_clock_check) {
+  if (node_count >= c.next_clock_check) {
     constexpr int NODES_BETWEEN_CLOCK_READS = 4096;
+    constexpr int FOLD_AT = 1 << 30;
+    if (node_count >= FOLD_AT) {
+      c.folded_nodes += node_count;
+      node_count = 0;
+    }
     c.next_clock_check = node_count + NODES_BETWEEN_CLOCK_READS;
-    if (std::chrono::steady_clock::now() >= c.deadline) return c.stopped = true;
+    SearchClock::rep deadline = c.deadline.load(std::memory_order_relaxed);
+    if (deadline != NO_DEADLINE && SearchClock::now().time_since_epoch().count() >= deadline)
+      return c.stopped = true;
   }
   return false;
 }
@@ -205,9 +213,9 @@ int search_node(int alpha, int beta, int depth, int root_depth, int null_state, 
 
 // One iteration of the driver: the full window from the game position.
 template <bool STOPPABLE>
-int search_root(int depth, int in_check_at_root) {
+int search_root(const Deepening& deepening, int depth) {
   follow_pv = 1;
-  in_check = uint8_t(in_check_at_root);
+  in_check = uint8_t(deepening.in_check_at_root);
   move_top = move_stack;
   return search_node<STOPPABLE>(-INFINITE_SCORE, INFINITE_SCORE, depth, depth, 0, 1, pv_line);
 }
@@ -219,12 +227,20 @@ int search(int alpha, int beta, int depth, int root_depth, int null_state, int p
   return search_node<false>(alpha, beta, depth, root_depth, null_state, pv_node, pv);
 }
 
-int search_iteration(int depth, int in_check_at_root) {
-  return search_root<false>(depth, in_check_at_root);
+Deepening start_deepening(int max_depth) {
+  node_count = 0;
+  pv_line = PvLine{};
+  return {in_check, in_check ? max_depth + 1 : max_depth};
 }
 
-int search_iteration_until_stopped(int depth, int in_check_at_root) {
+int search_iteration(const Deepening& deepening, int depth) {
+  return search_root<false>(deepening, depth);
+}
+
+long long searched_nodes() { return stop_conditions.folded_nodes + node_count; }
+
+int search_iteration_until_stopped(const Deepening& deepening, int depth) {
   stop_conditions.stopped = false;
   stop_conditions.next_clock_check = node_count;
-  return search_root<true>(depth, in_check_at_root);
+  return search_root<true>(deepening, depth);
 }

@@ -11,7 +11,10 @@ constexpr int INFINITE_SCORE = 10000;
 constexpr int MATE_SCORE = 9999;      // a quiescence node mated, or a mate found
 constexpr int EVALUATION_LIMIT = 9000;  // static scores never reach the mate range
 constexpr int MAX_DEPTH = 7;          // plies per move; one more when in check
-constexpr int PV_MAX = 10;
+// The deepest iteration the UCI program starts when its clock allows: its
+// killer table and lines hold one ply more, for a side in check.
+constexpr int DEEPEST_ITERATION = KILLER_PLIES - 1;
+constexpr int PV_MAX = KILLER_PLIES;  // the engine's lines stay within 9 moves
 
 struct PvLine {
   int length;
@@ -38,27 +41,59 @@ int quiesce(int alpha, int beta, int depth);
 int search(int alpha, int beta, int depth, int root_depth, int null_state, int pv_node,
            PvLine& pv);
 
-// One iteration of iterative deepening: the root search of `depth` from the
-// game position, whose check flag the caller passes (the previous
-// iteration's unmakes have cleared in_check). Fills pv_line.
-int search_iteration(int depth, int in_check_at_root);
+// What think and the UCI program's go share of one move's iterative
+// deepening: iterations 1, 2, ... up to last_depth, each a search_iteration
+// from the game position.
+struct Deepening {
+  int in_check_at_root;  // each iteration restores it: unmaking clears in_check
+  int last_depth;        // the depth asked for, one more when in check
+};
+// Starts a move's deepening to max_depth: node_count and pv_line cleared.
+Deepening start_deepening(int max_depth);
+// One iteration: the root search of `depth` with the full window. Fills
+// pv_line and returns the score.
+int search_iteration(const Deepening& deepening, int depth);
+
+// A root move and its score at some depth.
+struct RootMove {
+  Move move;
+  int score;
+};
+// Up to `capacity` legal moves of the side to move, each with its score
+// from a full-window search of `depth` plies (the move itself the first).
+// Returns how many; 0 when the side to move has none.
+int score_root_moves(int depth, RootMove* out, int capacity);
+
+// The plies to the mate that a root score beyond the evaluation's range
+// announces, from the side to move's view (negative when it is mated), as
+// pv_line and the captures after it show it; 0 for any other score, and
+// for a mate that cannot be shown (the quiescence search's depth floor
+// makes a side in check below it look mated).
+int mate_distance(int score);
 
 // What ends a search that may be stopped early: a request (from another
 // thread), a node budget or a deadline. The engine's own search never
 // looks at them; the UCI front end's does.
+using SearchClock = std::chrono::steady_clock;
+constexpr SearchClock::rep NO_DEADLINE = SearchClock::rep(-1);
 struct StopConditions {
   std::atomic<bool> requested{false};
-  int node_limit = 0;  // 0: none
-  bool has_deadline = false;
-  std::chrono::steady_clock::time_point deadline;
-  bool stopped = false;  // set once the search has given up
+  // In SearchClock ticks. Another thread may set it while a search runs:
+  // a ponder search becomes a timed one at "ponderhit".
+  std::atomic<SearchClock::rep> deadline{NO_DEADLINE};
+  long long node_limit = 0;  // over the whole move; 0: none
+  bool stopped = false;      // set once the search has given up
+  // node_count is an int; a long search moves it here before it overflows.
+  long long folded_nodes = 0;
   int next_clock_check = 0;
 };
 extern StopConditions stop_conditions;
+// The nodes of the move so far, those folded out of node_count included.
+long long searched_nodes();
 // search_iteration, given up as soon as one of the stop conditions holds;
 // then stop_conditions.stopped is set and the score and pv_line are not to
 // be used. The position and move_top are restored either way.
-int search_iteration_until_stopped(int depth, int in_check_at_root);
+int search_iteration_until_stopped(const Deepening& deepening, int depth);
 
 // The engine's move for the side to move: iterative deepening to MAX_DEPTH
 // (one more in check), progress lines, "move ..." and the move played.

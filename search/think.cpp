@@ -17,13 +17,10 @@ static const char* mate_line(int winner) {
 }
 
 int think_to(int max_depth) {
-  int saved_check = in_check;
-  int limit = saved_check ? max_depth + 1 : max_depth;
-  node_count = 0;
-  pv_line = PvLine{};
+  Deepening deepening = start_deepening(max_depth);
   int score = 0;
-  for (int d = 1; d <= limit; d++) {
-    score = search_iteration(d, saved_check);
+  for (int d = 1; d <= deepening.last_depth; d++) {
+    score = search_iteration(deepening, d);
     if (think_prints) {
       printf("%d %d %d %d", d, score, d, node_count);
       for (int i = 0; i < pv_line.length; i++) printf(" %s", format_move(pv_line.moves[i]));

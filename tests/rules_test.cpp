@@ -315,8 +315,8 @@ TEST(MakeUnmake, PlayMoveShiftsKillers) {
   setup_position();
   for (int i = 0; i < KILLER_PLIES; i++) killers[i] = Move(i + 1);
   play_move(generated_move("e2e4"));
-  for (int i = 0; i < 9; i++) EXPECT_EQ(killers[i], Move(i + 2));
-  EXPECT_EQ(killers[9], 10u);
+  for (int i = 0; i < KILLER_PLIES - 1; i++) EXPECT_EQ(killers[i], Move(i + 2));
+  EXPECT_EQ(killers[KILLER_PLIES - 1], Move(KILLER_PLIES));
 }
 
 // Every make/unmake pair in a tree restores the board byte for byte.

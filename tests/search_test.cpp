@@ -203,13 +203,14 @@ TEST(Search, KillersOnlyForQuietCutoffsOutsideNullSubtrees) {
   EXPECT_EQ(killers[3], 0u);
 }
 
-TEST(Search, PrincipalVariationIsCappedAtTenMoves) {
-  // Kings only: no null move, a full-length line at every depth. A nonzero
-  // null_state keeps the deep plies from indexing the ply tables.
+TEST(Search, PrincipalVariationHoldsEveryPlyOfADeepSearch) {
+  // Kings only: no null move, a full-length line at every depth, deeper
+  // than the engine's own searches go. A nonzero null_state keeps the
+  // search off the ply tables.
   set_fen("k7/8/8/8/8/8/8/7K w - - 0 1");
   PvLine pv{};
-  search(-10000, 10000, 11, 11, 2, 1, pv);
-  EXPECT_EQ(pv.length, 10);
+  search(-10000, 10000, 12, 12, 2, 1, pv);
+  EXPECT_EQ(pv.length, 12);
   set_fen("k7/8/8/8/8/8/8/7K w - - 0 1");
   search(-10000, 10000, 5, 5, 2, 1, pv);
   EXPECT_EQ(pv.length, 5);

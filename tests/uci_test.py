@@ -185,7 +185,7 @@ def test_beside_a_search(uci_program):
     ready, _, _ = select.select([uci.process.stdout], [], [], 0.5)
     assert not ready and not uci.pending, "an infinite search answered without stop"
     uci.send("stop")
-    same("bestmove after stop", "bestmove e7e6", uci.line())
+    same("bestmove after stop", "bestmove e7e6", uci.line().split(" ponder ")[0])
 
     # quit ends the program at once, also during a search.
     uci.send("position fen " + KIWIPETE, "go depth 9", "quit")
@@ -203,12 +203,79 @@ def test_beside_a_search(uci_program):
     print("ok: the end of input")
 
 
+def test_lines_written_at_once(uci_program, runs):
+    """What a GUI or a script writes in one go, without waiting for replies:
+    each reply in its place, and each stop heard by the search it meant."""
+    for run in range(runs):
+        uci = Uci(uci_program)
+        uci.send("uci", "position startpos", "go depth 2", "isready")
+        replies = []
+        while "readyok" not in replies:
+            replies.append(uci.line())
+        assert replies.index("readyok") > replies.index("uciok"), "readyok before uciok: %r" % replies
+        assert replies[-2].startswith("bestmove"), "readyok before the queued go answered: %r" % replies
+
+        # The stop follows a queued go: it ends that search, not the one
+        # before it.
+        uci.send("go depth 1", "position startpos moves e2e4 e7e5", "go depth 9", "stop")
+        uci.search()
+        started = time.time()
+        infos, _ = uci.search()
+        took = time.time() - started
+        assert from_info(infos[-1])[0] < 9 and took < 2, \
+            "run %d: a stop after a queued go was lost (depth %d, %.1f s)" % (
+                run, from_info(infos[-1])[0], took)
+        uci.send("go depth 99999999999999999999", "stop")
+        infos, _ = uci.search()
+        assert len(infos) < 9, "run %d: a stop after go depth 99999... was lost" % run
+        uci.close()
+    print("ok: readyok in order and stops heard, %d runs of lines written at once" % runs)
+
+
+def test_ponder_and_endless(uci_program):
+    uci = Uci(uci_program)
+    # A ponder search answers only after ponderhit, then keeps to the clock
+    # its go gave: 3 s left, so well under a second.
+    uci.send("position startpos moves e2e4 e7e5", "go ponder wtime 3000 btime 3000")
+    silent(uci, 0.5, "go ponder answered before ponderhit")
+    uci.send("ponderhit")
+    started = time.time()
+    _, move = uci.search()
+    assert time.time() - started < 1.5, "the ponder search overran its clock after ponderhit"
+    # A ponder search that the GUI ends with stop (the move was not played).
+    uci.send("go ponder wtime 3000 btime 3000")
+    silent(uci, 0.3, "go ponder answered before stop")
+    uci.send("stop")
+    uci.search()
+
+    # go infinite without a legal move answers only at stop.
+    uci.send("position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", "go infinite")
+    same("stalemate's line", "info depth 0 score cp 0", uci.line())
+    silent(uci, 0.5, "go infinite without a legal move answered before stop")
+    uci.send("stop")
+    same("after stop", "bestmove 0000", uci.line())
+    uci.close()
+    print("ok: go ponder and go infinite wait for ponderhit or stop")
+
+
+def silent(uci, seconds, fault):
+    """No bestmove for that long (progress lines may come)."""
+    deadline = time.time() + seconds
+    while True:
+        try:
+            line = uci.line(timeout=max(deadline - time.time(), 0))
+        except AssertionError:
+            return
+        assert not line.startswith("bestmove"), fault
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("uci")
     parser.add_argument("engine")
     parser.add_argument("tool")
     parser.add_argument("--plies", type=int, default=24)
+    parser.add_argument("--runs", type=int, default=40)
     parser.add_argument("--only", choices=["searches", "threads"])
     args = parser.parse_args()
     if args.only != "threads":
@@ -216,6 +283,8 @@ def main():
         test_game(args.uci, args.engine, args.plies)
     if args.only != "searches":
         test_beside_a_search(args.uci)
+        test_lines_written_at_once(args.uci, args.runs)
+        test_ponder_and_endless(args.uci)
 
 
 if __name__ == "__main__":

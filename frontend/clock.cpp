@@ -1,0 +1,67 @@
+// The budget of a move. A game is won or lost on the whole clock, so a move
+// aims at a fair share of what is left and may run past it only while an
+// iteration under way can still change the move.
+#include "frontend/clock.hpp"
+
+#include <algorithm>
+
+namespace {
+
+// Taken off every budget: the pipes, the GUI and a busy machine's scheduler
+// all count on the clock too.
+constexpr long long OVERHEAD = 30;
+// A game with no moves-to-go is taken to last this many more moves.
+constexpr long long MOVES_LEFT_GUESS = 30;
+// Moves to go beyond this are counted as this many: a long control's time
+// is not spread over moves the game may never reach.
+constexpr long long MOVES_TO_GO_CAP = 40;
+// The increment comes after the move, so it shares only in the aim, and
+// not wholly: a quarter of it stays as a reserve.
+constexpr long long INCREMENT_SHARE_NUM = 3, INCREMENT_SHARE_DEN = 4;
+// A move may run to this many times its aim while an iteration is under way...
+constexpr long long HARD_FACTOR = 3;
+// ... but never stakes more than this share of what is left.
+constexpr long long HARD_SHARE_NUM = 3, HARD_SHARE_DEN = 4;
+// "movetime T" leaves a tenth of T, at most OVERHEAD, for the same delays.
+constexpr long long MOVETIME_MARGIN_DIVISOR = 10;
+
+// How much longer the next iteration takes than the last, when two
+// iterations have not yet shown it; and the bounds put on what they show,
+// as a tiny or a freak iteration says little.
+constexpr double GROWTH_GUESS = 4, GROWTH_LEAST = 2, GROWTH_MOST = 8;
+
+}  // namespace
+
+Budget budget_for(const ClockLimits& limits) {
+  Budget budget;
+  long long hard = -1, soft = -1;
+  if (long long left = limits.time_left; left >= 0) {
+    long long usable = left > OVERHEAD ? left - OVERHEAD : 0;
+    long long moves =
+        limits.moves_to_go > 0 ? std::min(limits.moves_to_go, MOVES_TO_GO_CAP) : MOVES_LEFT_GUESS;
+    soft = usable / moves + limits.increment * INCREMENT_SHARE_NUM / INCREMENT_SHARE_DEN;
+    hard = std::min(soft * HARD_FACTOR, usable * HARD_SHARE_NUM / HARD_SHARE_DEN);
+  }
+  if (limits.movetime >= 0) {
+    long long movetime =
+        limits.movetime - std::min(limits.movetime / MOVETIME_MARGIN_DIVISOR, OVERHEAD);
+    hard = hard < 0 ? movetime : std::min(hard, movetime);
+    soft = soft < 0 ? movetime : std::min(soft, movetime);
+  }
+  if (hard < 0) return budget;
+  budget.timed = true;
+  // A move always gets a millisecond: the first iteration runs regardless.
+  budget.hard = std::max<long long>(hard, 1);
+  budget.soft = std::min(std::max<long long>(soft, 1), budget.hard);
+  return budget;
+}
+
+bool next_iteration_too_long(const Budget& budget, long long elapsed_us, long long last_nodes,
+                             long long nodes_before, double us_per_node) {
+  constexpr long long US_PER_MS = 1000;
+  if (elapsed_us >= budget.soft * US_PER_MS) return true;
+  double growth = nodes_before > 0 ? double(last_nodes) / double(nodes_before) : GROWTH_GUESS;
+  growth = std::clamp(growth, GROWTH_LEAST, GROWTH_MOST);
+  return double(elapsed_us) + us_per_node * double(last_nodes) * growth >
+         double(budget.hard * US_PER_MS);
+}

@@ -1,0 +1,29 @@
+// The UCI program's clock: how long one move may take, given what "go"
+// says of the clock, and whether another iteration fits in that time.
+// Times are in milliseconds unless a name says otherwise.
+#pragma once
+
+// What "go" tells of the engine's side's clock.
+struct ClockLimits {
+  long long time_left = -1;  // -1: not given
+  long long increment = 0;
+  long long moves_to_go = 0;  // 0: not given
+  long long movetime = -1;    // -1: not given
+};
+
+// How long a move may take: no iteration starts once it looks unable to
+// end within `hard`, none at all after `soft`, and the one running at
+// `hard` is given up.
+struct Budget {
+  bool timed = false;
+  long long soft = 0, hard = 0;
+};
+
+Budget budget_for(const ClockLimits& limits);
+
+// Whether the next iteration should not start: `elapsed_us` after the
+// clock started, the last iteration having taken `last_nodes` nodes and
+// the one before it `nodes_before` (0 when there was none), at
+// `us_per_node` on this machine.
+bool next_iteration_too_long(const Budget& budget, long long elapsed_us, long long last_nodes,
+                             long long nodes_before, double us_per_node);
