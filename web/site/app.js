@@ -86,6 +86,7 @@ class Page {
     if (this.game.history().length === 0 && !this.game.outcome()) {
       this.game.settings = settings;
       if (this.engine?.thinking) this.restartEngine();
+      this.engine?.setLevel(settings.level);
       this.clocks.set(settings.timeControl, null);
       this.gameChanged();
     } else {
@@ -362,9 +363,13 @@ class Page {
       item.append(button, ' ');
     });
     list.replaceChildren(...items);
-    const current = list.querySelector('.shown');
-    if (this.viewing === null) list.scrollTop = list.scrollHeight;
-    else current?.scrollIntoView({ block: 'nearest' });
+    // The list scrolls to the move shown, and the page itself stays put.
+    const current = list.querySelector('.shown')?.parentElement;
+    if (this.viewing === null || !current) list.scrollTop = list.scrollHeight;
+    else if (current.offsetTop < list.scrollTop) list.scrollTop = current.offsetTop;
+    else if (current.offsetTop + current.offsetHeight > list.scrollTop + list.clientHeight) {
+      list.scrollTop = current.offsetTop + current.offsetHeight - list.clientHeight;
+    }
   }
 
   showStatus() {

@@ -67,7 +67,7 @@ export class Clocks {
 
   // Both clocks' time now, to keep or to send to the engine.
   snapshot() {
-    return this.timed ? { w: this.remaining('w'), b: this.remaining('b') } : null;
+    return this.timed ? { w: Math.round(this.remaining('w')), b: Math.round(this.remaining('b')) } : null;
   }
 
   get increment() {

@@ -147,7 +147,8 @@ export class Game {
     Object.entries(tags).forEach(([key, value]) => chess.setHeader(key, value));
     for (const move of this.history()) chess.move(move.san);
     if (this.ending) chess.setComment(`${this.ending.reason}.`);
-    return `${chess.pgn({ maxWidth: 79 })}\n`;
+    // A blank line after the tags, which chess.js leaves out when there are no moves.
+    return `${chess.pgn({ maxWidth: 79 }).replace(/^((?:\[.*\]\n)+)(?![\n[])/, '$1\n')}\n`;
   }
 
   // The fragment of a link that holds the game: its start, when not the

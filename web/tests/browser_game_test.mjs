@@ -146,9 +146,12 @@ test('a game against the engine through the page', async () => {
   await page.selectOption('#side', 'black');
   await waitForPlies(1);
   const opening = await moves();
+  await page.uncheck('#sound');
   await page.reload();
   await waitForStatus('Your move.');
   assert.deepEqual(await moves(), opening);
+  assert.equal(await page.isChecked('#sound'), false, 'the page remembers that the sound is off');
+  await page.check('#sound');
   const a8 = await square('a8').boundingBox();
   const a1 = await square('a1').boundingBox();
   assert.ok(a8.y > a1.y, 'Black plays from the bottom of the board');
@@ -304,6 +307,7 @@ test("at a phone's size the page fits, and a finger's drag plays", async () => {
   await cdp.send('Emulation.setDeviceMetricsOverride', { width: 390, height: 844, deviceScaleFactor: 2, mobile: true });
   await cdp.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 1 });
   await phone.goto(`${origin}/`);
+  assert.equal(await phone.inputValue('#level'), '1400', 'the level chosen on the last visit');
   await phone.selectOption('#time-control', '5+0');
   await phone.click('#new-game');
   await waitForPlies(0, phone);
