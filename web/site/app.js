@@ -1,15 +1,16 @@
-// The page's controls: what the buttons, selectors and keys do, and what the
-// panel shows. It ties together the game (game.js), the board (board.js),
-// the engine in its worker (engine.js), the clocks (clocks.js) and the
-// sounds (sound.js); the levels come from levels.js.
+// The page's controls: what the buttons, selectors and keys do, and the
+// course of a game. It ties together the game (game.js), the board
+// (board.js), the engine in its worker (engine.js), the clocks (clocks.js),
+// the panel's lists (panel.js) and the sounds (sound.js); the levels come
+// from levels.js.
 import { Board } from './board.js';
 import { Clocks, pgnTimeControl, TIME_CONTROLS } from './clocks.js';
 import { Engine } from './engine.js';
 import {
-  colorName, engineName, Game, gameFromFragment, gameFromText, other, recall, remember,
-  sanLine, savedGame, saveGame, START,
+  colorName, engineName, Game, gameFromFragment, gameFromText, other, recall, remember, savedGame, saveGame, START,
 } from './game.js';
 import { DEFAULT_ELO, LEVELS } from './levels.js';
+import { listMoves, moveText, searchLine } from './panel.js';
 import { Sound } from './sound.js';
 
 const element = (id) => document.getElementById(id);
@@ -36,7 +37,7 @@ class Page {
       this.failure = 'this browser cannot run the engine (it needs WebAssembly and Web Workers; any current browser has both)';
     } else {
       this.engine = new Engine({
-        onInfo: (info) => this.showSearchLine(info),
+        onInfo: (info) => element('lines').append(searchLine(info, this.game.fen())),
         onMove: (uci) => this.engineMove(uci),
         onFailure: (why) => this.engineFailed(why),
       });
@@ -322,7 +323,7 @@ class Page {
     element('browse').hidden = length === 0;
     const note = element('view-note');
     document.body.classList.toggle('looking-back', this.viewing !== null);
-    note.textContent = this.viewing === null ? '' : `An earlier position: ${this.viewing === 0 ? 'the start' : `after ${moveText(game, this.viewing)}`}.`;
+    note.textContent = this.viewing === null ? '' : `An earlier position: ${this.viewing === 0 ? 'the start' : `after ${moveText(game.history()[this.viewing - 1])}`}.`;
   }
 
   // The names at the clocks: the player's at the bottom of the board.
@@ -339,37 +340,10 @@ class Page {
     return this.human === 'w' ? { w: player, b: quorlix } : { w: quorlix, b: player };
   }
 
-  // One list item per move number, with White's move and Black's; numbered
-  // by the list itself from the start position's move number. Each move
-  // carries its ply (1 for White's first) and shows the position after it.
   showMoves() {
-    const list = element('moves');
     const history = this.game.history();
-    list.start = Number(this.game.start.split(' ')[5]) || 1;
-    const shown = this.viewing ?? history.length;
-    const items = [];
-    let item = null;
-    history.forEach((move, i) => {
-      if (move.color === 'w' || i === 0) {
-        item = document.createElement('li');
-        items.push(item);
-        if (move.color === 'b') item.append(Object.assign(document.createElement('span'), { className: 'gap', textContent: '…' }), ' ');
-      }
-      const button = document.createElement('button');
-      button.type = 'button';
-      button.className = i + 1 === shown ? 'san shown' : 'san';
-      button.dataset.ply = String(i + 1);
-      button.textContent = move.san;
-      item.append(button, ' ');
-    });
-    list.replaceChildren(...items);
-    // The list scrolls to the move shown, and the page itself stays put.
-    const current = list.querySelector('.shown')?.parentElement;
-    if (this.viewing === null || !current) list.scrollTop = list.scrollHeight;
-    else if (current.offsetTop < list.scrollTop) list.scrollTop = current.offsetTop;
-    else if (current.offsetTop + current.offsetHeight > list.scrollTop + list.clientHeight) {
-      list.scrollTop = current.offsetTop + current.offsetHeight - list.clientHeight;
-    }
+    const firstNumber = Number(this.game.start.split(' ')[5]) || 1;
+    listMoves(element('moves'), history, firstNumber, this.viewing ?? history.length, this.viewing === null);
   }
 
   showStatus() {
@@ -397,23 +371,6 @@ class Page {
     if (this.catchingUp && !state && !this.notice) return;  // "Your move" only once the board takes it
     status.textContent = text;
     status.className = state;
-  }
-
-  // One line of the engine's search: depth, score for White in pawns (or the
-  // mate it sees), and the line it expects, in SAN.
-  showSearchLine({ depth, score, pv }) {
-    let shown;
-    if (score.mate !== undefined) {
-      shown = score.mate > 0 ? `Quorlix mates in ${score.mate}` : `Quorlix is mated in ${-score.mate}`;
-    } else {
-      const pawns = ((this.game.turn() === 'w' ? 1 : -1) * score.cp) / 100;
-      shown = `${pawns > 0 ? '+' : pawns < 0 ? '−' : ''}${Math.abs(pawns).toFixed(2)}`;
-    }
-    const item = document.createElement('li');
-    for (const [className, text] of [['depth', depth], ['score', shown], ['pv', sanLine(this.game.fen(), pv)]]) {
-      item.append(Object.assign(document.createElement('span'), { className, textContent: text }));
-    }
-    element('lines').append(item);
   }
 
   // ---- Copying and saving --------------------------------------------------------
@@ -509,13 +466,6 @@ class Page {
     addEventListener('pagehide', () => this.save());
     document.addEventListener('visibilitychange', () => document.hidden && this.save());
   }
-}
-
-// "12… Nf6" for the move at `ply`.
-function moveText(game, ply) {
-  const move = game.history()[ply - 1];
-  const number = Number(move.before.split(' ')[5]);
-  return `${number}${move.color === 'w' ? '.' : '…'} ${move.san}`;
 }
 
 document.documentElement.dataset.started = 'yes';

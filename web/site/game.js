@@ -37,7 +37,7 @@ const today = () => {
   return `${now.getFullYear()}.${two(now.getMonth() + 1)}.${two(now.getDate())}`;
 };
 
-const uciMove = (uci) => ({ from: uci.slice(0, 2), to: uci.slice(2, 4), promotion: uci[4] });
+export const uciMove = (uci) => ({ from: uci.slice(0, 2), to: uci.slice(2, 4), promotion: uci[4] });
 
 // Whether `color` has the material to mate in some line of play at all. Only
 // the cases that come up at a flag are told apart: a bare king; a lone knight
@@ -226,23 +226,4 @@ export function savedGame(settings) {
 
 export function saveGame(game, clocks) {
   remember(SAVED_GAME, JSON.stringify({ ...game.toJSON(), clocks }));
-}
-
-// The engine's expected line, given as UCI moves from `fen`, in SAN with
-// move numbers.
-export function sanLine(fen, uciMoves) {
-  const position = new Chess(fen);
-  const text = [];
-  for (const uci of uciMoves) {
-    const number = position.moveNumber();
-    const white = position.turn() === 'w';
-    let move;
-    try {
-      move = position.move(uciMove(uci));
-    } catch {
-      break;
-    }
-    text.push(white ? `${number}. ${move.san}` : text.length ? move.san : `${number}… ${move.san}`);
-  }
-  return text.join(' ');
 }
