@@ -16,6 +16,7 @@ import { Sound } from './sound.js';
 const element = (id) => document.getElementById(id);
 const levelKey = (elo) => (elo ? String(elo) : 'full');
 const PLAYER = 'Player';
+const RESIGN_AGAIN = 'Click Resign again to resign.';
 
 class Page {
   constructor() {
@@ -163,6 +164,8 @@ class Page {
       // A second click within a few seconds resigns: one slip of a finger does not.
       button.classList.add('armed');
       button.textContent = 'Sure? Resign';
+      this.notice = RESIGN_AGAIN;
+      this.showPanel();
       clearTimeout(this.disarm);
       this.disarm = setTimeout(() => this.disarmResign(), 4000);
       return;
@@ -175,8 +178,11 @@ class Page {
 
   disarmResign() {
     const button = element('resign');
+    if (!button.classList.contains('armed')) return;
     button.classList.remove('armed');
     button.textContent = 'Resign';
+    if (this.notice === RESIGN_AGAIN) this.notice = null;
+    this.showPanel();
   }
 
   flagFell(color) {
@@ -319,8 +325,6 @@ class Page {
     element('resign').disabled = Boolean(game.outcome());
     element('step-back').disabled = shown === 0;
     element('step-forward').disabled = shown === length;
-    element('to-end').disabled = shown === length;
-    element('browse').hidden = length === 0;
     const note = element('view-note');
     document.body.classList.toggle('looking-back', this.viewing !== null);
     note.textContent = this.viewing === null ? '' : `An earlier position: ${this.viewing === 0 ? 'the start' : `after ${moveText(game.history()[this.viewing - 1])}`}.`;
@@ -388,7 +392,6 @@ class Page {
     } catch {
       const box = element('load-text');
       box.value = text;
-      element('load-box').open = true;
       box.select();
       this.notice = `${what} is in the box below: copy it from there.`;
     }

@@ -194,7 +194,6 @@ test('a game against the engine through the page', async () => {
   assert.deepEqual(await moves(), sixPlies);
 
   // A bad paste leaves the game as it was.
-  await page.click('#load-box summary');
   await page.fill('#load-text', '1. e4 e5 2. Ke3');
   await page.click('#load');
   assert.match(await status(), /^Nothing was loaded: .*The game goes on as it was\./);
@@ -251,7 +250,6 @@ test('the game goes out as PGN, FEN and a link, and comes back', async () => {
   await fresh.close();
 
   // A pasted PGN: the game goes on from its end.
-  await page.click('#load-box summary');
   await page.fill('#load-text', '1. d4 d5 2. c4');
   await page.click('#load');
   await waitForPlies(4);
@@ -293,7 +291,7 @@ test('a timed game ends when a flag falls, and the clocks never show less than n
   await page.click('#new-game');
   await waitForStatus('Your move.');
   await page.click('#resign');
-  assert.equal(await status(), 'Your move.');
+  assert.equal(await status(), 'Click Resign again to resign. Your move.');
   await page.click('#resign');
   await waitUntil(async () => (await status()) === 'White resigns: Black wins (0-1).', 'the resignation');
   assert.deepEqual(problems, []);
