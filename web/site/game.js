@@ -154,11 +154,11 @@ export class Game {
   // The fragment of a link that holds the game: its start, when not the
   // usual one, and its moves.
   fragment() {
-    const parts = [];
-    if (this.start !== START) parts.push(`fen=${this.start.replaceAll(' ', '_')}`);
+    const fields = [];
+    if (this.start !== START) fields.push(`fen=${this.start.replaceAll(' ', '_')}`);
     const moves = this.uciMoves();
-    if (moves.length) parts.push(`moves=${moves.join('_')}`);
-    return parts.join('&');
+    if (moves.length) fields.push(`moves=${moves.join('_')}`);
+    return fields.join('&');
   }
 
   toJSON() {
