@@ -1,430 +1,479 @@
-// The page: a game of chess against Quorlix. chess.js keeps the game (the
-// rules, SAN, how it ends), cm-chessboard shows it and takes the player's
-// moves, and the engine runs in a Web Worker (worker.js) that speaks UCI:
-// before each of its moves it gets the whole game as "position ... moves ..."
-// and "go", and answers with "info" lines and "bestmove".
-import { Chess, validateFen } from './lib/chess.js/dist/esm/chess.js';
-import { BORDER_TYPE, Chessboard, COLOR, FEN, INPUT_EVENT_TYPE } from './lib/cm-chessboard/src/Chessboard.js';
-import { Markers, MARKER_TYPE } from './lib/cm-chessboard/src/extensions/markers/Markers.js';
+// The page's controls: what the buttons, selectors and keys do, and the
+// course of a game. It ties together the game (game.js), the board
+// (board.js), the engine in its worker (engine.js), the clocks (clocks.js),
+// the panel's lists (panel.js) and the sounds (sound.js); the levels come
+// from levels.js.
+import { Board } from './board.js';
+import { Clocks, pgnTimeControl, TIME_CONTROLS } from './clocks.js';
+import { Engine } from './engine.js';
 import {
-  PromotionDialog,
-  PROMOTION_DIALOG_RESULT_TYPE,
-} from './lib/cm-chessboard/src/extensions/promotion-dialog/PromotionDialog.js';
-
-const GO = 'go';  // to the engine's own depth (7 plies, 8 in check): its own moves
-const START_TIMEOUT_MS = 20000;
-const SILENCE_TIMEOUT_MS = 60000;  // a depth-7 search prints a line well within this
+  colorName, engineName, Game, gameFromFragment, gameFromText, other, recall, remember, savedGame, saveGame, START,
+} from './game.js';
+import { DEFAULT_ELO, LEVELS } from './levels.js';
+import { listMoves, moveText, searchLine } from './panel.js';
+import { Sound } from './sound.js';
 
 const element = (id) => document.getElementById(id);
-const colorName = { w: 'White', b: 'Black' };
+const levelKey = (elo) => (elo ? String(elo) : 'full');
+const PLAYER = 'Player';
+const RESIGN_AGAIN = 'Click Resign again to resign.';
 
-// ---- The engine ----------------------------------------------------------------
+class Page {
+  constructor() {
+    this.fillSelectors();
+    this.human = element('side').value === 'black' ? 'b' : 'w';
+    this.viewing = null;  // the ply shown while looking back, or null for the game
+    this.failure = null;  // what went wrong, in words
+    this.notice = null;   // said before the status until the next move
+    this.catchingUp = false;  // the board is still showing the last change
+    this.shows = 0;
+    this.sound = new Sound(element('sound').checked);
+    this.clocks = new Clocks({ w: element('clock-white'), b: element('clock-black') }, (color) => this.flagFell(color));
+    this.board = new Board(element('board'), {
+      legalMoves: (square) => this.game.chess.moves({ square, verbose: true }),
+      onMove: (move) => this.playerMove(move),
+    });
+    this.engine = null;
+    if (typeof WebAssembly !== 'object' || typeof Worker !== 'function') {
+      this.failure = 'this browser cannot run the engine (it needs WebAssembly and Web Workers; any current browser has both)';
+    } else {
+      this.engine = new Engine({
+        onInfo: (info) => element('lines').append(searchLine(info, this.game.fen())),
+        onMove: (uci) => this.engineMove(uci),
+        onFailure: (why) => this.engineFailed(why),
+      });
+    }
+    this.listen();
 
-// The engine in its worker. A search cannot be interrupted from outside (the
-// worker is busy in it), so abandoning one means starting a new worker.
-class Engine {
-  constructor(onLine, onFailure) {
-    this.onLine = onLine;
-    this.onFailure = onFailure;
-    this.start();
+    const kept = savedGame(this.chosenSettings());
+    if (!this.openLink() && kept) {
+      this.game = kept.game;
+      this.clocks.set(this.game.settings.timeControl, kept.clocks);
+    } else if (!this.game) {
+      this.begin({});
+    }
+    this.engine?.newGame(this.game.settings.level);
+    this.board.setOrientation(this.human);
+    this.refresh(false);
   }
 
-  start() {
-    const worker = new Worker('worker.js', { type: 'module' });
-    this.worker = worker;
-    worker.onmessage = ({ data }) => {
-      if (worker !== this.worker) return;
-      if (data.error) this.fail(data.error);
-      else if (data.line !== undefined) {
-        this.expectLine(SILENCE_TIMEOUT_MS, 'the engine has not answered for a minute');
-        this.onLine(data.line);
-      }
+  // ---- Settings ---------------------------------------------------------------
+
+  fillSelectors() {
+    const fill = (select, entries, chosen) => {
+      select.replaceChildren(...entries.map(({ key, label }) => new Option(label, key, false, key === chosen)));
     };
-    worker.onerror = (event) => {
-      event.preventDefault();
-      if (worker === this.worker) {
-        this.fail(`the engine's worker (worker.js) could not be loaded or run${event.message ? ` (${event.message})` : ''}`);
-      }
-    };
-    // The worker keeps these until the module has loaded.
-    this.send('uci');
-    this.send('isready');
-    this.expectLine(START_TIMEOUT_MS, 'the engine did not start within 20 seconds');
+    const savedLevel = recall('level');
+    const level = LEVELS.some(({ elo }) => levelKey(elo) === savedLevel) ? savedLevel : levelKey(DEFAULT_ELO);
+    fill(element('level'), LEVELS.map(({ elo, label }) => ({ key: levelKey(elo), label })), level);
+    const savedControl = recall('time-control') ?? '';
+    fill(element('time-control'), TIME_CONTROLS,
+         TIME_CONTROLS.some(({ key }) => key === savedControl) ? savedControl : '');
+    if (recall('side') === 'black') element('side').value = 'black';
+    element('sound').checked = recall('sound') !== 'off';
   }
 
-  send(line) {
-    this.worker.postMessage(line);
+  // What the selectors say, for the next game.
+  chosenSettings() {
+    const level = element('level').value;
+    return { level: level === 'full' ? null : Number(level), timeControl: element('time-control').value };
   }
 
-  restart() {
-    clearTimeout(this.timer);
-    this.worker.terminate();
-    this.start();
+  // A new level or time control: for this game while no move has been
+  // played, otherwise from the next one.
+  settingsChanged() {
+    remember('level', element('level').value);
+    remember('time-control', element('time-control').value);
+    const settings = this.chosenSettings();
+    if (this.game.history().length === 0 && !this.game.outcome()) {
+      this.game.settings = settings;
+      if (this.engine?.thinking) this.restartEngine();
+      this.engine?.setLevel(settings.level);
+      this.clocks.set(settings.timeControl, null);
+      this.gameChanged();
+    } else {
+      this.notice = 'The new setting applies from the next game (New game).';
+      this.showPanel();
+    }
   }
 
-  // Reports a failure unless a line comes within `ms`.
-  expectLine(ms, why) {
-    clearTimeout(this.timer);
-    this.timer = setTimeout(() => this.fail(why), ms);
+  // ---- The game -----------------------------------------------------------------
+
+  // A game from `start` through `moves` at the chosen settings, the clocks full.
+  begin({ start = START, moves = [] }) {
+    this.game = new Game({ start, moves, settings: this.chosenSettings() });
+    this.clocks.set(this.game.settings.timeControl, null);
+    this.viewing = null;
   }
 
-  quiet() {
-    clearTimeout(this.timer);
+  newGame() {
+    this.restartEngineIfBusy();
+    this.begin({});
+    this.notice = null;
+    this.engine?.newGame(this.game.settings.level);
+    element('lines').replaceChildren();
+    this.board.setOrientation(this.human);
+    this.gameChanged();
   }
 
-  fail(why) {
-    clearTimeout(this.timer);
-    this.onFailure(why);
+  // A link whose fragment holds a game replaces the one on the board. The
+  // fragment is then taken off the address, so that a reload keeps the
+  // game as it goes on rather than going back to the link's.
+  openLink() {
+    const linked = gameFromFragment(location.hash);
+    if (!linked) return false;
+    history.replaceState(null, '', location.pathname + location.search);
+    this.restartEngineIfBusy();
+    this.begin(linked);
+    this.notice = linked.problem;
+    return true;
   }
-}
 
-// ---- The game --------------------------------------------------------------------
-
-let startFen = FEN.start;
-let game = new Chess();
-let human = 'w';
-let engine = null;
-let thinking = false;
-let failure = null;  // what went wrong, in words for the status line
-let catchingUp = false;  // the board is still showing the last change
-let linkProblem = null;  // a #fen= link that names no position, in words
-
-const board = new Chessboard(element('board'), {
-  position: FEN.start,
-  assetsUrl: 'lib/cm-chessboard/assets/',
-  style: { borderType: BORDER_TYPE.frame, animationDuration: 200 },
-  extensions: [{ class: Markers, props: { autoMarkers: MARKER_TYPE.frame } }, { class: PromotionDialog }],
-});
-
-function engineColor() {
-  return human === 'w' ? 'b' : 'w';
-}
-
-// Shows the game as it stands and, once the board has caught up (its
-// animations done, the player's last move input finished), goes on with it.
-function update() {
-  board.disableMoveInput();
-  catchingUp = true;
-  show();
-  board.setPosition(game.fen(), true).then(next);
-}
-
-// The next step of the game: the player's input or the engine's move.
-function next() {
-  board.disableMoveInput();
-  catchingUp = false;
-  show();
-  if (failure || game.isGameOver() || thinking) return;
-  if (game.turn() === human) {
-    board.enableMoveInput(onInput, human === 'w' ? COLOR.white : COLOR.black);
-  } else if (engine) {
-    askEngine();
-  }
-}
-
-function askEngine() {
-  thinking = true;
-  const moves = game.history({ verbose: true }).map((move) => move.lan);
-  const position = startFen === FEN.start ? 'startpos' : `fen ${startFen}`;
-  element('lines').replaceChildren();
-  engine.send(`position ${position}${moves.length ? ` moves ${moves.join(' ')}` : ''}`);
-  engine.send(GO);
-  engine.expectLine(SILENCE_TIMEOUT_MS, 'the engine has not answered for a minute');
-  show();
-}
-
-function onEngineLine(line) {
-  const words = line.split(' ');
-  if (words[0] === 'readyok') {
-    if (!thinking) engine.quiet();
-  } else if (words[0] === 'info' && thinking && words.includes('pv')) {
-    showSearchLine(words);
-  } else if (words[0] === 'bestmove' && thinking) {
-    engine.quiet();
-    thinking = false;
-    const uci = words[1];
-    let move = null;
+  load() {
+    let loaded;
     try {
-      move = game.move({ from: uci.slice(0, 2), to: uci.slice(2, 4), promotion: uci[4] });
-    } catch {
-      failure = `the engine answered with a move that is not legal here (${uci})`;
+      loaded = gameFromText(element('load-text').value);
+    } catch (error) {
+      this.notice = `Nothing was loaded: ${error.message}. The game goes on as it was.`;
+      this.showPanel();
+      return;
     }
-    if (move && !performance.getEntriesByName('first-engine-move').length) {
-      performance.mark('first-engine-move');
+    this.restartEngineIfBusy();
+    this.begin(loaded);
+    this.notice = 'The game is loaded.';
+    this.engine?.newGame(this.game.settings.level);
+    element('lines').replaceChildren();
+    this.gameChanged();
+  }
+
+  // Undoes plies back to the player's previous move, so that it is the
+  // player's turn again; while the engine thinks, that is only the player's
+  // last move.
+  undo() {
+    this.restartEngineIfBusy();
+    this.notice = null;
+    while (this.game.history().length) {
+      if (this.game.undo().color === this.human) break;
     }
-    update();
+    this.gameChanged();
   }
-}
 
-function onEngineFailure(why) {
-  thinking = false;
-  failure = why;
-  next();
-}
-
-// Undoes plies back to the player's previous move, so that it is the
-// player's turn again; while the engine thinks, that is only the player's
-// last move.
-function undo() {
-  if (thinking || failure) restartEngine();
-  while (game.history().length) {
-    const move = game.undo();
-    if (move.color === human) break;
-  }
-  update();
-}
-
-function restartEngine() {
-  if (!engine) return;  // this browser cannot run it at all
-  failure = null;
-  thinking = false;
-  engine.restart();
-}
-
-function newGame() {
-  if (thinking || failure) restartEngine();
-  game = new Chess(startFen);
-  element('lines').replaceChildren();
-  board.setOrientation(human === 'w' ? COLOR.white : COLOR.black);
-  update();
-}
-
-// A link to the page may end in #fen=... to start from that position; one
-// that names no position is said so in the status line.
-function startFromLink() {
-  const match = /^#fen=(.+)$/.exec(location.hash);
-  startFen = FEN.start;
-  linkProblem = null;
-  if (match) {
-    const fen = decodeURIComponent(match[1]).replaceAll('_', ' ');
-    const check = validateFen(fen);
-    if (check.ok) startFen = fen;
-    else linkProblem = `The link's position is not a valid FEN (${check.error}), so the game starts from the usual position.`;
-  }
-}
-
-// ---- The player's moves ------------------------------------------------------
-
-function onInput(event) {
-  switch (event.type) {
-    case INPUT_EVENT_TYPE.moveInputStarted: {
-      const moves = game.moves({ square: event.squareFrom, verbose: true });
-      board.addLegalMovesMarkers(moves);
-      return moves.length > 0;
+  resign() {
+    const button = element('resign');
+    if (!button.classList.contains('armed')) {
+      // A second click within a few seconds resigns: one slip of a finger does not.
+      button.classList.add('armed');
+      button.textContent = 'Sure? Resign';
+      this.notice = RESIGN_AGAIN;
+      this.showPanel();
+      clearTimeout(this.disarm);
+      this.disarm = setTimeout(() => this.disarmResign(), 4000);
+      return;
     }
-    case INPUT_EVENT_TYPE.validateMoveInput: {
-      board.removeLegalMovesMarkers();
-      const move = game
-        .moves({ square: event.squareFrom, verbose: true })
-        .find((candidate) => candidate.to === event.squareTo);
-      if (!move) return false;
-      if (move.promotion) {
-        const asked = game.fen();
-        board.showPromotionDialog(event.squareTo, human === 'w' ? COLOR.white : COLOR.black, (result) => {
-          if (game.fen() !== asked) return;  // Undo or New game came first
-          if (result.type === PROMOTION_DIALOG_RESULT_TYPE.pieceSelected) {
-            playerMove({ from: move.from, to: move.to, promotion: result.piece.charAt(1) });
-          } else {
-            board.setPosition(game.fen(), true);  // the pawn goes back
-          }
-        });
-      } else {
-        // After the board has finished its own move, so that castling and
-        // en passant show the rook's move and the taken pawn.
-        setTimeout(() => playerMove(move));
-      }
-      return true;
+    this.disarmResign();
+    this.restartEngineIfBusy();
+    this.game.resign(this.human);
+    this.ended();
+  }
+
+  disarmResign() {
+    const button = element('resign');
+    if (!button.classList.contains('armed')) return;
+    button.classList.remove('armed');
+    button.textContent = 'Resign';
+    if (this.notice === RESIGN_AGAIN) this.notice = null;
+    this.showPanel();
+  }
+
+  flagFell(color) {
+    if (this.game.outcome()) return;
+    this.restartEngineIfBusy();
+    this.game.flagFell(color);
+    this.ended();
+  }
+
+  // The game has ended off the board: a resignation or a flag.
+  ended() {
+    this.clocks.stop();
+    this.sound.play('end');
+    this.gameChanged();
+  }
+
+  playerMove(move) {
+    if (!this.clocks.moved(this.human)) return;  // the flag fell first
+    this.played(this.game.play(move));
+  }
+
+  engineMove(uci) {
+    const color = this.game.turn();
+    if (!this.clocks.moved(color)) {
+      this.flagFell(color);
+      return;
     }
-    case INPUT_EVENT_TYPE.moveInputCanceled:
-      board.removeLegalMovesMarkers();
-      break;
-  }
-  return undefined;
-}
-
-function playerMove(move) {
-  game.move(move);
-  update();
-}
-
-// ---- What the page shows -------------------------------------------------------
-
-function show() {
-  showMarkers();
-  showMoves();
-  showStatus();
-  element('undo').disabled = !game.history({ verbose: true }).some((move) => move.color === human);
-}
-
-function showMarkers() {
-  board.removeMarkers(MARKER_TYPE.square);
-  board.removeMarkers(MARKER_TYPE.circleDangerFilled);
-  const last = game.history({ verbose: true }).at(-1);
-  if (last) {
-    board.addMarker(MARKER_TYPE.square, last.from);
-    board.addMarker(MARKER_TYPE.square, last.to);
-  }
-  if (game.inCheck()) {
-    board.addMarker(MARKER_TYPE.circleDangerFilled, game.findPiece({ type: 'k', color: game.turn() })[0]);
-  }
-}
-
-// One list item per move number, White's move and Black's; numbered by the
-// list itself from the start position's move number.
-function showMoves() {
-  const list = element('moves');
-  const start = new Chess(startFen);
-  list.start = start.moveNumber();
-  const items = [];
-  let item = null;
-  const add = (text, className) => {
-    const span = document.createElement('span');
-    span.className = className;
-    span.textContent = text;
-    item.append(span, ' ');
-  };
-  const history = game.history({ verbose: true });
-  history.forEach((move, i) => {
-    if (move.color === 'w' || i === 0) {
-      item = document.createElement('li');
-      items.push(item);
-      if (move.color === 'b') add('…', 'gap');
-    }
-    add(move.san, 'san');
-  });
-  list.replaceChildren(...items);
-  list.scrollTop = list.scrollHeight;
-}
-
-function result() {
-  if (game.isCheckmate()) {
-    const winner = game.turn() === 'w' ? 'b' : 'w';
-    return `Checkmate: ${colorName[winner]} wins (${winner === 'w' ? '1-0' : '0-1'}).`;
-  }
-  if (game.isStalemate()) return 'Draw by stalemate (½-½).';
-  if (game.isThreefoldRepetition()) return 'Draw by threefold repetition (½-½).';
-  if (game.isDrawByFiftyMoves()) return 'Draw by the fifty-move rule (½-½).';
-  if (game.isInsufficientMaterial()) return 'Draw: neither side has the material to mate (½-½).';
-  return null;
-}
-
-function showStatus() {
-  const status = element('status');
-  const over = result();
-  let text;
-  let state = '';
-  if (failure) {
-    text = `Something went wrong: ${failure}.${engine ? ' New game starts the engine again.' : ''}`;
-    state = 'error';
-  } else if (over) {
-    text = over;
-    state = 'over';
-  } else if (thinking) {
-    text = `Quorlix (${colorName[engineColor()]}) is thinking…`;
-    state = 'thinking';
-  } else {
-    text = game.inCheck() ? 'Your move: you are in check.' : 'Your move.';
-    // Said until the first move, then the game speaks for itself.
-    if (linkProblem && game.history().length === 0) text = `${linkProblem} ${text}`;
-  }
-  // Busy while the engine thinks or the board moves: the player's clicks
-  // count again when it is false.
-  element('board').setAttribute('aria-busy', String(thinking || catchingUp));
-  if (catchingUp && !state) return;  // "Your move" only once the board takes it
-  status.textContent = text;
-  status.className = state;
-}
-
-// One line of the engine's search: depth, score for White in pawns (or the
-// mate it sees), and the line it expects, in SAN.
-function showSearchLine(words) {
-  const field = (name) => words[words.indexOf(name) + 1];
-  const sign = engineColor() === 'w' ? 1 : -1;
-  let score;
-  if (words.includes('mate')) {
-    const mate = Number(field('mate'));
-    score = mate > 0 ? `Quorlix mates in ${mate}` : `Quorlix is mated in ${-mate}`;
-  } else {
-    const pawns = (sign * Number(field('cp'))) / 100;
-    score = `${pawns > 0 ? '+' : pawns < 0 ? '−' : ''}${Math.abs(pawns).toFixed(2)}`;
-  }
-  const item = document.createElement('li');
-  for (const [className, text] of [
-    ['depth', field('depth')],
-    ['score', score],
-    ['pv', sanLine(words.slice(words.indexOf('pv') + 1))],
-  ]) {
-    const span = document.createElement('span');
-    span.className = className;
-    span.textContent = text;
-    item.append(span);
-  }
-  element('lines').append(item);
-}
-
-function sanLine(uciMoves) {
-  const position = new Chess(game.fen());
-  const text = [];
-  for (const uci of uciMoves) {
-    const number = position.moveNumber();
-    const white = position.turn() === 'w';
     let move;
     try {
-      move = position.move({ from: uci.slice(0, 2), to: uci.slice(2, 4), promotion: uci[4] });
+      move = this.game.play(uci);
     } catch {
-      break;
+      this.failure = `the engine answered with a move that is not legal here (${uci})`;
+      this.next();
+      return;
     }
-    text.push(white ? `${number}. ${move.san}` : text.length ? move.san : `${number}… ${move.san}`);
+    if (!performance.getEntriesByName('first-engine-move').length) performance.mark('first-engine-move');
+    this.played(move);
   }
-  return text.join(' ');
-}
 
-// The side chosen last time, kept by the browser; a browser that keeps
-// nothing (private windows, storage turned off) just starts with White.
-function remember(key, value) {
-  try {
-    localStorage.setItem(`quorlix-${key}`, value);
-  } catch {}
-}
+  played(move) {
+    this.notice = null;
+    const over = this.game.outcome();
+    this.sound.play(over ? 'end' : this.game.chess.inCheck() ? 'check' : move.captured ? 'capture' : 'move');
+    if (over) this.clocks.stop();
+    this.gameChanged();
+  }
 
-function recall(key) {
-  try {
-    return localStorage.getItem(`quorlix-${key}`);
-  } catch {
-    return null;
+  // The game changed: it is kept, and the board returns to it.
+  gameChanged() {
+    this.viewing = null;
+    this.save();
+    this.refresh();
+  }
+
+  save() {
+    saveGame(this.game, this.clocks.snapshot());
+  }
+
+  // ---- The engine ----------------------------------------------------------------
+
+  askEngine() {
+    const { game } = this;
+    element('lines').replaceChildren();
+    this.engine.think({
+      start: game.start,
+      moves: game.uciMoves(),
+      level: game.settings.level,
+      clocks: this.clocks.snapshot(),
+      increment: this.clocks.increment,
+      color: game.turn(),
+    });
+  }
+
+  engineFailed(why) {
+    this.failure = why;
+    this.clocks.stop();
+    this.next();
+  }
+
+  restartEngine() {
+    if (!this.engine) return;  // this browser cannot run it at all
+    this.failure = null;
+    this.engine.restart();
+  }
+
+  restartEngineIfBusy() {
+    if (this.engine?.thinking || this.failure) this.restartEngine();
+  }
+
+  // ---- Looking back ----------------------------------------------------------------
+
+  // Shows the position after `ply` plies; the game's own at its end.
+  view(ply) {
+    const length = this.game.history().length;
+    const target = Math.max(0, Math.min(ply, length));
+    this.viewing = target === length ? null : target;
+    this.refresh();
+  }
+
+  step(by) {
+    this.view((this.viewing ?? this.game.history().length) + by);
+  }
+
+  // ---- What the page shows ------------------------------------------------------
+
+  // Shows the position to be shown and, once the board has caught up (its
+  // animations done), goes on with the game.
+  refresh(animated = true) {
+    const token = ++this.shows;
+    this.catchingUp = true;
+    const { chess, last } = this.game.positionAt(this.viewing ?? Infinity);
+    this.showPanel();
+    this.board.show(chess, last, animated).then(() => token === this.shows && this.next());
+  }
+
+  // The next step of the game: the player's input or the engine's move.
+  next() {
+    this.catchingUp = false;
+    const live = !this.failure && !this.game.outcome();
+    if (live) this.clocks.start(this.game.turn());
+    else this.clocks.stop();
+    this.showPanel();
+    if (!live || this.engine?.thinking) return;
+    if (this.game.turn() !== this.human) {
+      if (this.engine) this.askEngine();
+      this.showPanel();
+    } else if (this.viewing === null) {
+      this.board.allowMoves(this.human);
+    }
+  }
+
+  showPanel() {
+    this.showMoves();
+    this.showStatus();
+    this.showPlayers();
+    const { game } = this;
+    const length = game.history().length;
+    const shown = this.viewing ?? length;
+    element('undo').disabled = Boolean(game.ending) || !game.history().some((move) => move.color === this.human);
+    element('resign').disabled = Boolean(game.outcome());
+    element('step-back').disabled = shown === 0;
+    element('step-forward').disabled = shown === length;
+    const note = element('view-note');
+    document.body.classList.toggle('looking-back', this.viewing !== null);
+    note.textContent = this.viewing === null ? '' : `An earlier position: ${this.viewing === 0 ? 'the start' : `after ${moveText(game.history()[this.viewing - 1])}`}.`;
+  }
+
+  // The names at the clocks: the player's at the bottom of the board.
+  showPlayers() {
+    const names = this.names('You');
+    element('name-white').textContent = names.w;
+    element('name-black').textContent = names.b;
+    element('play').classList.toggle('flipped', this.board.orientation() === 'b');
+  }
+
+  // The players' names, {w, b}, the player's being `player`.
+  names(player = PLAYER) {
+    const quorlix = engineName(this.game.settings.level);
+    return this.human === 'w' ? { w: player, b: quorlix } : { w: quorlix, b: player };
+  }
+
+  showMoves() {
+    const history = this.game.history();
+    const firstNumber = Number(this.game.start.split(' ')[5]) || 1;
+    listMoves(element('moves'), history, firstNumber, this.viewing ?? history.length, this.viewing === null);
+  }
+
+  showStatus() {
+    const status = element('status');
+    const over = this.game.outcome();
+    let text;
+    let state = '';
+    const thinking = Boolean(this.engine?.thinking);
+    if (this.failure) {
+      text = `Something went wrong: ${this.failure}.${this.engine ? ' New game starts the engine again.' : ''}`;
+      state = 'error';
+    } else if (over) {
+      text = over.text;
+      state = 'over';
+    } else if (thinking) {
+      text = `Quorlix (${colorName[other(this.human)]}) is thinking…`;
+      state = 'thinking';
+    } else {
+      text = this.game.chess.inCheck() ? 'Your move: you are in check.' : 'Your move.';
+    }
+    if (this.notice && !this.failure) text = `${this.notice} ${text}`;
+    // Busy while the engine thinks or the board moves: the player's clicks
+    // count again when it is false.
+    element('board').setAttribute('aria-busy', String(thinking || this.catchingUp));
+    if (this.catchingUp && !state && !this.notice) return;  // "Your move" only once the board takes it
+    status.textContent = text;
+    status.className = state;
+  }
+
+  // ---- Copying and saving --------------------------------------------------------
+
+  pgn() {
+    return this.game.pgn(this.names(), pgnTimeControl(this.game.settings.timeControl));
+  }
+
+  // Onto the clipboard; where the browser allows none (a page not served
+  // over https or from this machine), into the text box to copy by hand.
+  async copy(text, what) {
+    try {
+      await navigator.clipboard.writeText(text);
+      this.notice = `${what} is copied.`;
+    } catch {
+      const box = element('load-text');
+      box.value = text;
+      box.select();
+      this.notice = `${what} is in the box below: copy it from there.`;
+    }
+    this.showPanel();
+  }
+
+  downloadPgn() {
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(new Blob([this.pgn()], { type: 'application/x-chess-pgn' }));
+    link.download = `quorlix-${this.game.date.replaceAll('.', '-')}.pgn`;
+    link.click();
+    setTimeout(() => URL.revokeObjectURL(link.href), 1000);
+  }
+
+  link() {
+    const fragment = this.game.fragment();
+    return `${location.origin}${location.pathname}${fragment ? `#${fragment}` : ''}`;
+  }
+
+  // ---- Input ------------------------------------------------------------------------
+
+  listen() {
+    const on = (id, what, handler) => element(id).addEventListener(what, handler);
+    on('new-game', 'click', () => this.newGame());
+    on('undo', 'click', () => this.undo());
+    on('resign', 'click', () => this.resign());
+    on('flip', 'click', () => {
+      this.board.flip();
+      this.showPlayers();
+    });
+    on('side', 'change', (event) => {
+      this.human = event.target.value === 'black' ? 'b' : 'w';
+      remember('side', event.target.value);
+      // The engine takes over the other side where the game stands.
+      if (this.engine?.thinking) this.restartEngine();
+      this.board.setOrientation(this.human);
+      this.save();
+      this.refresh();
+    });
+    on('level', 'change', () => this.settingsChanged());
+    on('time-control', 'change', () => this.settingsChanged());
+    on('sound', 'change', (event) => {
+      this.sound.enabled = event.target.checked;
+      remember('sound', event.target.checked ? 'on' : 'off');
+      this.sound.wake();
+    });
+    on('copy-pgn', 'click', () => this.copy(this.pgn(), 'The PGN'));
+    on('download-pgn', 'click', () => this.downloadPgn());
+    on('copy-fen', 'click', () => this.copy(this.game.positionAt(this.viewing ?? Infinity).chess.fen(), 'The FEN'));
+    on('copy-link', 'click', () => this.copy(this.link(), 'The link'));
+    on('load', 'click', () => this.load());
+    on('moves', 'click', (event) => {
+      const ply = event.target.closest('[data-ply]')?.dataset.ply;
+      if (ply) this.view(Number(ply));
+    });
+    on('step-back', 'click', () => this.step(-1));
+    on('step-forward', 'click', () => this.step(1));
+    on('to-end', 'click', () => this.view(Infinity));
+    // A touch of the board while it shows an earlier position brings back the game.
+    element('board').addEventListener('pointerdown', () => this.viewing !== null && this.view(Infinity), { capture: true });
+    document.addEventListener('keydown', (event) => {
+      if (event.target.closest('input, textarea, select') || event.altKey || event.ctrlKey || event.metaKey) return;
+      const steps = { ArrowLeft: () => this.step(-1), ArrowRight: () => this.step(1),
+                      Home: () => this.view(0), End: () => this.view(Infinity) };
+      if (!steps[event.key]) return;
+      event.preventDefault();
+      steps[event.key]();
+    });
+    addEventListener('hashchange', () => {
+      if (!this.openLink()) return;
+      this.engine?.newGame(this.game.settings.level);
+      this.gameChanged();
+    });
+    // The clocks as they stand when the page is left: a reload finds them so.
+    addEventListener('pagehide', () => this.save());
+    document.addEventListener('visibilitychange', () => document.hidden && this.save());
   }
 }
-
-// ---- Start -----------------------------------------------------------------------
-
-element('new-game').addEventListener('click', newGame);
-element('undo').addEventListener('click', undo);
-element('flip').addEventListener('click', () => {
-  board.setOrientation(board.getOrientation() === COLOR.white ? COLOR.black : COLOR.white, true);
-});
-element('side').addEventListener('change', (event) => {
-  human = event.target.value === 'black' ? 'b' : 'w';
-  remember('side', event.target.value);
-  // The engine takes over the other side where the game stands.
-  if (thinking) restartEngine();
-  board.setOrientation(human === 'w' ? COLOR.white : COLOR.black);
-  next();
-});
-window.addEventListener('hashchange', () => {
-  startFromLink();
-  newGame();
-});
 
 document.documentElement.dataset.started = 'yes';
-if (recall('side') === 'black') element('side').value = 'black';
-human = element('side').value === 'black' ? 'b' : 'w';
-startFromLink();
-game = new Chess(startFen);
-board.setOrientation(human === 'w' ? COLOR.white : COLOR.black);
-board.setPosition(game.fen());
-if (typeof WebAssembly !== 'object' || typeof Worker !== 'function') {
-  failure = 'this browser cannot run the engine (it needs WebAssembly and Web Workers; any current browser has both)';
-} else {
-  engine = new Engine(onEngineLine, onEngineFailure);
+new Page();
+// The service worker keeps the site for visits without the network.
+if ('serviceWorker' in navigator) {
+  navigator.serviceWorker.register('sw.js').catch((error) => console.warn(`No offline copy: ${error.message}`));
 }
-next();

@@ -1,29 +1,39 @@
-// A game through the page in headless Chromium, played as a person plays it:
-// clicks (and a drag) on the board's squares and the page's buttons. The
-// engine answers, Undo takes back two plies, a promotion asks for its piece,
-// a mate ends the game, and the browser's console shows no error. On the
-// way it measures the time to the engine's first move and bench in the
-// browser, and saves a picture of the game (SCREENSHOT, or web-game.png in
-// the build tree).
+// Games through the page in headless Chromium, played as a person plays
+// them: clicks (and drags, of a mouse and of a finger) on the board's squares
+// and the page's buttons. The engine answers, Undo takes back two plies, a
+// promotion asks for its piece, a mate ends the game; the game survives a
+// reload, steps back through its moves, goes out as PGN, FEN and a link and
+// comes back in from them; a timed game ends at a fallen flag; after one
+// visit the page plays without the network; it fits a phone; and the
+// browser's console shows no error. On the way it measures the time to the
+// engine's first move and bench in the browser, and saves pictures of a
+// game (SCREENSHOT, or web-game.png in the build tree, and web-phone.png
+// beside it).
 // Environment: QUORLIX_SITE, QUORLIX_TOOL, QUORLIX_CHROMIUM, and NODE_PATH
-// for playwright-core; web/CMakeLists.txt sets them.
+// for playwright-core and chess.js; web/CMakeLists.txt sets them.
 import assert from 'node:assert/strict';
 import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
-import { extname, join, normalize } from 'node:path';
+import { dirname, extname, join, normalize } from 'node:path';
 import { after, before, test } from 'node:test';
 
-const { chromium } = createRequire(import.meta.url)('playwright-core');
+const require = createRequire(import.meta.url);
+const { chromium } = require('playwright-core');
+const { Chess } = require('chess.js');
 const { QUORLIX_SITE: site, QUORLIX_TOOL: tool, QUORLIX_CHROMIUM: executablePath } = process.env;
 const screenshot = process.env.SCREENSHOT || join(site, '..', 'web-game.png');
+const phoneScreenshot = join(dirname(screenshot), 'web-phone.png');
 const BENCH_NODES = 10759519;
 
-// The site as a static host serves it, and the tool for bench beside it.
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css',
-                '.svg': 'image/svg+xml', '.wasm': 'application/wasm' };
+// The site as a static host serves it, and the tool for bench beside it;
+// with `offline` set it answers nothing.
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.svg': 'image/svg+xml',
+                '.wasm': 'application/wasm', '.png': 'image/png', '.webmanifest': 'application/manifest+json' };
+let offline = false;
 const server = createServer((request, response) => {
+  if (offline) return request.socket.destroy();
   const path = new URL(request.url, 'http://localhost').pathname;
   const file = path === '/quorlix-tool.wasm' ? tool : join(site, normalize(path === '/' ? '/index.html' : path));
   try {
@@ -41,6 +51,14 @@ let origin;
 const problems = [];  // errors in the browser's console or the page
 const profile = mkdtempSync(join(tmpdir(), 'quorlix-chromium-'));
 
+// The page's own errors: not the favicon.ico that the browser looks for
+// beside the drawing the test opens to change the kept game.
+function watch(watched) {
+  watched.on('console', (message) => message.type() === 'error' &&
+                                     !message.location().url.endsWith('/favicon.ico') && problems.push(message.text()));
+  watched.on('pageerror', (error) => problems.push(error.message));
+}
+
 before(async () => {
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
   origin = `http://127.0.0.1:${server.address().port}`;
@@ -52,9 +70,18 @@ before(async () => {
     args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
            '--disable-background-networking', '--disable-component-update', '--disable-sync'],
   });
+  await context.grantPermissions(['clipboard-read', 'clipboard-write'], { origin });
+  // The lines the page sends to the engine's worker, for the test to read.
+  await context.addInitScript(() => {
+    const post = Worker.prototype.postMessage;
+    window.sentToEngine = [];
+    Worker.prototype.postMessage = function (line) {
+      window.sentToEngine.push(line);
+      return post.call(this, line);
+    };
+  });
   page = context.pages()[0] || (await context.newPage());
-  page.on('console', (message) => message.type() === 'error' && problems.push(message.text()));
-  page.on('pageerror', (error) => problems.push(error.message));
+  watch(page);
 });
 
 after(async () => {
@@ -72,13 +99,24 @@ async function waitUntil(holds, what) {
 }
 
 // The moves in the list, in SAN.
-const moves = async () => (await page.locator('#moves').innerText()).split(/\s+/).filter((t) => t && t !== '…');
-const waitForPlies = (count) => waitUntil(async () => (await moves()).length === count, `${count} plies`);
+const moves = async (on = page) => (await on.locator('#moves').innerText()).split(/\s+/).filter((t) => t && t !== '…');
+const waitForPlies = (count, on = page) => waitUntil(async () => (await moves(on)).length === count, `${count} plies`);
+const status = () => page.locator('#status').innerText();
+const waitForBoard = (on = page) =>
+  waitUntil(async () => (await on.locator('#board').getAttribute('aria-busy')) === 'false', 'the board');
 // The status line says `text`, and the board takes clicks.
-const waitForStatus = (text) =>
-  waitUntil(async () => (await page.locator('#status').innerText()) === text &&
-                        (await page.locator('#board').getAttribute('aria-busy')) === 'false', text);
-const square = (name) => page.locator(`[data-square="${name}"]`).first();
+const waitForStatus = async (text) => {
+  await waitUntil(async () => (await status()) === text, text);
+  await waitForBoard();
+};
+const square = (name, on = page) => on.locator(`[data-square="${name}"]`).first();
+// What a button copies.
+async function copied(id) {
+  await page.evaluate(() => navigator.clipboard.writeText(''));
+  await page.click(`#${id}`);
+  await waitUntil(() => page.evaluate(() => navigator.clipboard.readText()), `#${id} to copy`);
+  return page.evaluate(() => navigator.clipboard.readText());
+}
 
 async function clickMove(from, to) {
   await square(from).click();
@@ -103,24 +141,35 @@ async function play(from, to, plies, how = clickMove) {
 }
 
 test('a game against the engine through the page', async () => {
-  // Playing Black, the engine opens; the page keeps the choice, so that on
-  // the next visit the engine moves as soon as the page has loaded it.
+  // Playing Black, the engine opens; the game survives a reload.
   await page.goto(`${origin}/`);
   await page.selectOption('#side', 'black');
   await waitForPlies(1);
+  const opening = await moves();
+  await page.uncheck('#sound');
   await page.reload();
-  await waitForPlies(1);
-  const firstMove = await page.evaluate(() => performance.getEntriesByName('first-engine-move')[0].startTime);
-  console.log(`first engine move ${Math.round(firstMove)} ms after the page began to load`);
+  await waitForStatus('Your move.');
+  assert.deepEqual(await moves(), opening);
+  assert.equal(await page.isChecked('#sound'), false, 'the page remembers that the sound is off');
+  await page.check('#sound');
   const a8 = await square('a8').boundingBox();
   const a1 = await square('a1').boundingBox();
   assert.ok(a8.y > a1.y, 'Black plays from the bottom of the board');
 
-  // White from the start; New game abandons the search the change of side began.
+  // A link to the start: a new game, which the engine opens as soon as the
+  // page has loaded it.
+  await page.goto(`${origin}/index.html#fen=rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR_w_KQkq_-_0_1`);
+  await waitForPlies(1);
+  const firstMove = await page.evaluate(() => performance.getEntriesByName('first-engine-move')[0].startTime);
+  console.log(`first engine move ${Math.round(firstMove)} ms after the page began to load`);
+
+  // White from the start, at 10+5; New game abandons the search the change of side began.
   await page.selectOption('#side', 'white');
+  await page.selectOption('#time-control', '10+5');
   await page.click('#new-game');
   await waitForPlies(0);
   await waitForStatus('Your move.');
+  assert.equal(await page.locator('#clock-white').innerText(), '10:00');
 
   await clickMove('e2', 'e5');  // not a legal move: nothing happens
   await play('e2', 'e4', 2);
@@ -131,6 +180,24 @@ test('a game against the engine through the page', async () => {
   const sixPlies = await moves();
   assert.deepEqual([sixPlies[0], sixPlies[2], sixPlies[4]], ['e4', 'Nf3', 'Bc4']);
   await page.screenshot({ path: screenshot });
+
+  // Looking back: the board shows the position after White's first move
+  // and says so; the arrow keys step; the game is as it was.
+  await page.click('#moves [data-ply="1"]');
+  await waitUntil(async () => (await page.locator('#view-note').innerText()).includes('after 1. e4'), 'the note');
+  await waitForBoard();
+  assert.equal(await page.locator('g[data-piece][data-square="f3"]').count(), 0, 'no knight on f3 yet');
+  await page.keyboard.press('ArrowRight');
+  await waitUntil(async () => (await page.locator('#view-note').innerText()).includes(`after 1… ${sixPlies[1]}`), 'a step');
+  await page.click('#to-end');
+  await waitUntil(async () => (await page.locator('#view-note').innerText()) === '', 'the game');
+  assert.deepEqual(await moves(), sixPlies);
+
+  // A bad paste leaves the game as it was.
+  await page.fill('#load-text', '1. e4 e5 2. Ke3');
+  await page.click('#load');
+  assert.match(await status(), /^Nothing was loaded: .*The game goes on as it was\./);
+  assert.deepEqual(await moves(), sixPlies);
 
   await page.click('#undo');
   await waitForPlies(4);
@@ -157,6 +224,126 @@ test('a game against the engine through the page', async () => {
   assert.deepEqual(problems, []);
 });
 
+test('the game goes out as PGN, FEN and a link, and comes back', async () => {
+  const played = await moves();
+  const pgn = await copied('copy-pgn');
+  const parsed = new Chess();
+  parsed.loadPgn(pgn);
+  assert.deepEqual(parsed.history(), played);
+  const tags = parsed.getHeaders();
+  assert.deepEqual(Object.keys(tags).slice(0, 7), ['Event', 'Site', 'Date', 'Round', 'White', 'Black', 'Result']);
+  assert.deepEqual([tags.White, tags.Black, tags.Result, tags.SetUp, tags.FEN, tags.TimeControl],
+                   ['Player', 'Quorlix (level 1000)', '1-0', '1', 'k7/2P4p/1K6/8/8/P7/8/8 w - - 0 1', '600+5']);
+  assert.match(await page.locator('#status').innerText(), /The PGN is copied\./);
+  const download = page.waitForEvent('download');
+  await page.click('#download-pgn');
+  assert.match((await download).suggestedFilename(), /^quorlix-\d{4}-\d\d-\d\d\.pgn$/);
+  assert.equal(await copied('copy-fen'), parsed.fen());
+
+  // The link, in a fresh page, shows the same game.
+  const link = await copied('copy-link');
+  const fresh = await context.newPage();
+  watch(fresh);
+  await fresh.goto(link);
+  await waitForPlies(played.length, fresh);
+  assert.deepEqual(await moves(fresh), played);
+  await fresh.close();
+
+  // A pasted PGN: the game goes on from its end.
+  await page.fill('#load-text', '1. d4 d5 2. c4');
+  await page.click('#load');
+  await waitForPlies(4);
+  assert.deepEqual((await moves()).slice(0, 3), ['d4', 'd5', 'c4']);
+  assert.deepEqual(problems, []);
+});
+
+test('a timed game ends when a flag falls, and the clocks never show less than nothing', async () => {
+  await page.selectOption('#time-control', '1+0');
+  await page.selectOption('#level', '1400');
+  await page.evaluate(() => (window.sentToEngine.length = 0));
+  await page.click('#new-game');
+  await waitForStatus('Your move.');
+  await play('d2', 'd4', 2);
+  const sent = await page.evaluate(() => window.sentToEngine);
+  assert.ok(sent.includes('setoption name UCI_LimitStrength value true'), sent.join('\n'));
+  assert.ok(sent.indexOf('setoption name UCI_Elo value 1400') < sent.findIndex((line) => line.startsWith('go')));
+  assert.match(sent.find((line) => line.startsWith('go')), /^go wtime \d+ btime \d+ winc 0 binc 0$/);
+
+  // The player's clock, kept at a second and a half, runs out after a reload.
+  await page.goto(`${origin}/icon.svg`);  // of the same origin, where the kept game can be changed
+  await page.evaluate(() => {
+    const kept = JSON.parse(localStorage.getItem('quorlix-game'));
+    kept.clocks.w = 1500;
+    localStorage.setItem('quorlix-game', JSON.stringify(kept));
+  });
+  await page.goto(`${origin}/`);
+  await waitUntil(async () => {
+    const clocks = await page.locator('.clock').allInnerTexts();
+    assert.ok(clocks.every((text) => /^\d+:\d\d(\.\d)?$/.test(text)), clocks.join(' '));
+    return (await status()) === 'White lost on time: Black wins (0-1).';
+  }, 'the flag');
+  assert.equal(await page.locator('#clock-white').innerText(), '0:00.0');
+  const pgn = await copied('copy-pgn');
+  assert.match(pgn, /\[Result "0-1"\][^]*\[TimeControl "60"\][^]*\{White lost on time\.\} 0-1\n$/);
+  assert.match(pgn, /\[Black "Quorlix \(level 1400\)"\]/);
+
+  // Resigning takes a second click.
+  await page.click('#new-game');
+  await waitForStatus('Your move.');
+  await page.click('#resign');
+  assert.equal(await status(), 'Click Resign again to resign. Your move.');
+  await page.click('#resign');
+  await waitUntil(async () => (await status()) === 'White resigns: Black wins (0-1).', 'the resignation');
+  assert.deepEqual(problems, []);
+});
+
+test("at a phone's size the page fits, and a finger's drag plays", async () => {
+  const phone = await context.newPage();
+  watch(phone);
+  await phone.setViewportSize({ width: 390, height: 844 });
+  const cdp = await context.newCDPSession(phone);
+  await cdp.send('Emulation.setDeviceMetricsOverride', { width: 390, height: 844, deviceScaleFactor: 2, mobile: true });
+  await cdp.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 1 });
+  await phone.goto(`${origin}/`);
+  assert.equal(await phone.inputValue('#level'), '1400', 'the level chosen on the last visit');
+  await phone.selectOption('#time-control', '5+0');
+  await phone.click('#new-game');
+  await waitForPlies(0, phone);
+  await waitForBoard(phone);
+  const middle = async (name) => {
+    const box = await square(name, phone).boundingBox();
+    return { x: box.x + box.width / 2, y: box.y + box.height / 2 };
+  };
+  const from = await middle('e2');
+  const to = await middle('e4');
+  await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [from] });
+  for (let i = 1; i <= 6; i++) {
+    const point = { x: from.x + ((to.x - from.x) * i) / 6, y: from.y + ((to.y - from.y) * i) / 6 };
+    await cdp.send('Input.dispatchTouchEvent', { type: 'touchMove', touchPoints: [point] });
+  }
+  await cdp.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+  await waitForPlies(2, phone);
+  const sizes = await phone.evaluate(() => ({
+    page: document.documentElement.scrollWidth,
+    window: innerWidth,
+    board: document.getElementById('board').getBoundingClientRect(),
+    controls: document.querySelector('#panel .controls').getBoundingClientRect(),
+  }));
+  assert.ok(sizes.page <= sizes.window, `no sideways scrolling (${sizes.page} > ${sizes.window})`);
+  assert.ok(sizes.board.right <= sizes.window && sizes.controls.right <= sizes.window, 'the board and controls fit');
+  await waitUntil(async () => (await phone.locator('#status').innerText()) === 'Your move.', 'the engine');
+  await phone.screenshot({ path: phoneScreenshot });
+  await phone.close();
+  assert.deepEqual(problems, []);
+});
+
+test('opened from a folder, the page says how to serve it', async () => {
+  const local = await context.newPage();
+  await local.goto(`file://${site}/index.html`);
+  assert.match(await local.locator('#status').innerText(), /python3 -m http\.server/);
+  await local.close();
+});
+
 test('bench in the browser counts the nodes it counts natively', async () => {
   const output = await page.evaluate(async () => {
     const { Wasi } = await import('./wasi.js');
@@ -170,5 +357,25 @@ test('bench in the browser counts the nodes it counts natively', async () => {
   const [, nodes, ms, nps] = /nodes (\d+) time_ms (\d+) nps (\d+)/.exec(output);
   console.log(`bench in Chromium: ${nodes} nodes in ${ms} ms, ${nps} nodes per second`);
   assert.equal(Number(nodes), BENCH_NODES);
+  assert.deepEqual(problems, []);
+});
+
+test('after one visit the page plays without the network, and can be installed', async () => {
+  await page.goto(`${origin}/`);
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  const cdp = await context.newCDPSession(page);
+  const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
+  assert.deepEqual(installabilityErrors, []);
+  await page.selectOption('#time-control', '');
+  await page.click('#new-game');
+  await waitForStatus('Your move.');
+
+  offline = true;
+  await context.setOffline(true);
+  await page.reload();
+  await waitForStatus('Your move.');
+  await play('e2', 'e4', 2);
+  await context.setOffline(false);
+  offline = false;
   assert.deepEqual(problems, []);
 });
