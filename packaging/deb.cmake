@@ -24,15 +24,50 @@ function(quorlix_gzip source compressed)
 endfunction()
 quorlix_gzip(doc/quorlix.6 quorlix.6.gz)
 quorlix_gzip(doc/quorlix-uci.6 quorlix-uci.6.gz)
-quorlix_gzip(packaging/changelog changelog.gz)
+# Whoever builds the package maintains it, as with any package built from
+# source: Debian's DEBFULLNAME and DEBEMAIL name them, or else git's
+# identity of the user or of the last commit. -DQUORLIX_MAINTAINER="Name
+# <address>" says it outright.
+if(DEFINED ENV{DEBEMAIL})
+  set(maintainer "$ENV{DEBFULLNAME} <$ENV{DEBEMAIL}>")
+else()
+  execute_process(COMMAND git config user.name OUTPUT_VARIABLE git_name
+                  OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+  execute_process(COMMAND git config user.email OUTPUT_VARIABLE git_email
+                  OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+  if(NOT git_email)
+    execute_process(COMMAND git log -1 --format=%an%n%ae OUTPUT_VARIABLE git_author
+                    OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+    string(REPLACE "\n" ";" git_author "${git_author}")
+    list(LENGTH git_author n)
+    if(n EQUAL 2)
+      list(GET git_author 0 git_name)
+      list(GET git_author 1 git_email)
+    endif()
+  endif()
+  if(git_email)
+    set(maintainer "${git_name} <${git_email}>")
+  endif()
+endif()
+string(STRIP "${maintainer}" maintainer)
+set(QUORLIX_MAINTAINER "${maintainer}" CACHE STRING "The Debian package's maintainer: Name <address>")
+if(NOT QUORLIX_MAINTAINER MATCHES "<.+@.+>")
+  message(WARNING "The Debian package needs a maintainer: set DEBFULLNAME and DEBEMAIL, "
+                  "or -DQUORLIX_MAINTAINER=\"Name <address>\"")
+endif()
+# The changelog's entries are signed by the maintainer.
+configure_file(packaging/changelog.in ${packaging_dir}/changelog @ONLY)
+add_custom_command(OUTPUT ${packaging_dir}/changelog.gz
+  COMMAND gzip -9n -c ${packaging_dir}/changelog > ${packaging_dir}/changelog.gz
+  DEPENDS ${packaging_dir}/changelog)
 add_custom_target(quorlix_compressed_docs ALL
   DEPENDS ${packaging_dir}/quorlix.6.gz ${packaging_dir}/quorlix-uci.6.gz
           ${packaging_dir}/changelog.gz)
 
 # A package whose changelog names another version is a mistake; say so early.
-file(STRINGS packaging/changelog changelog_top LIMIT_COUNT 1)
+file(STRINGS packaging/changelog.in changelog_top LIMIT_COUNT 1)
 if(NOT changelog_top MATCHES "^quorlix \\(${PROJECT_VERSION}\\) ")
-  message(WARNING "packaging/changelog does not start with version ${PROJECT_VERSION}: ${changelog_top}")
+  message(WARNING "packaging/changelog.in does not start with version ${PROJECT_VERSION}: ${changelog_top}")
 endif()
 
 install(TARGETS quorlix quorlix-uci RUNTIME DESTINATION ${QUORLIX_INSTALL_GAMESDIR})
@@ -50,8 +85,8 @@ endif()
 set(CPACK_PACKAGE_NAME quorlix)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Quorlix developers")
-set(CPACK_PACKAGE_CONTACT "Quorlix developers <quorlix@example.org>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small chess engine for the text console and XBoard")
+set(CPACK_PACKAGE_CONTACT "${QUORLIX_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small chess engine for the console, XBoard and UCI front ends")
 set(CPACK_PACKAGE_DESCRIPTION [[
 Quorlix plays legal chess, castling, en passant and promotion included,
 against a person typing moves at a prompt, or against a graphical front end
@@ -62,8 +97,10 @@ null-move pruning and a quiescence search. It has no opening book and no
 options: the same position always gets the same move.
 
 XBoard lists the engine among the installed ones. quorlix-uci is the same
-engine for front ends and tools that speak the UCI protocol; it also keeps
-to a clock.
+engine for the front ends and tools that speak the UCI protocol (Cute Chess,
+Arena, En Croissant, python-chess and many more): it keeps to a clock,
+searching deeper when given more time, ponders, and offers levels of play
+from a beginner's to its full strength (UCI_LimitStrength, UCI_Elo).
 ]])
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
