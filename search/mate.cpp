@@ -16,6 +16,19 @@ int moves_left;
 
 bool mated_within(int plies);
 
+// What `then` says of the position after `move`, with the move taken back;
+// false, with nothing tried, once the budget of moves is spent.
+bool after(Move move, bool (*then)(int), int plies) {
+  if (moves_left-- <= 0) return false;
+  int saved_rights = castle_rights;
+  int previous_ep;
+  make_move(move, previous_ep);
+  bool result = then(plies);
+  castle_rights = saved_rights;
+  unmake_move(move, previous_ep);
+  return result;
+}
+
 // Whether the side to move mates within `plies` plies, moving as the
 // quiescence search does: captures and promotions, every move in check.
 bool mates_within(int plies) {
@@ -23,14 +36,7 @@ bool mates_within(int plies) {
   Move* start = move_top;
   generate_moves(in_check ? ALL_MOVES : CAPTURES, side_to_move);
   bool mates = false;
-  for (Move* p = start; p < move_top && !mates && moves_left-- > 0; p++) {
-    int saved_rights = castle_rights;
-    int previous_ep;
-    make_move(*p, previous_ep);
-    mates = mated_within(plies - 1);
-    castle_rights = saved_rights;
-    unmake_move(*p, previous_ep);
-  }
+  for (Move* p = start; p < move_top && !mates; p++) mates = after(*p, mated_within, plies - 1);
   move_top = start;
   return mates;
 }
@@ -43,22 +49,9 @@ bool mated_within(int plies) {
   Move* start = move_top;
   unsigned drops = dropped_moves;
   generate_moves(ALL_MOVES, side_to_move);
-  bool mated = move_top == start && dropped_moves == drops;
-  if (move_top != start) {
-    mated = true;
-    for (Move* p = start; p < move_top && mated; p++) {
-      if (moves_left-- <= 0) {
-        mated = false;
-        break;
-      }
-      int saved_rights = castle_rights;
-      int previous_ep;
-      make_move(*p, previous_ep);
-      mated = mates_within(plies - 1);
-      castle_rights = saved_rights;
-      unmake_move(*p, previous_ep);
-    }
-  }
+  // Moves lost to a full stack must not make the side look mated.
+  bool mated = dropped_moves == drops;
+  for (Move* p = start; p < move_top && mated; p++) mated = after(*p, mates_within, plies - 1);
   move_top = start;
   return mated;
 }
