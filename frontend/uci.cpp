@@ -448,10 +448,12 @@ Move level_choice(const SearchPlan& plan, SearchClock::rep started) {
 }
 
 // Iterative deepening as the engine does it, and further while the plan
-// allows: each iteration reported, and the move of the last one finished.
+// allows: each iteration reported. The move is the line's first: the root
+// rewrites the line only when a move's search has ended, so an iteration
+// given up midway still leaves the best move it had proven, or the last
+// iteration's.
 Move deepen(const SearchPlan& plan, SearchClock::rep started, Move& reply) {
   Deepening deepening = start_deepening(plan.depth);
-  Move best = 0;
   long long nodes_before = 0;
   for (int d = 1; d <= deepening.last_depth; d++) {
     long long start_nodes = searched_nodes();
@@ -464,8 +466,6 @@ Move deepen(const SearchPlan& plan, SearchClock::rep started, Move& reply) {
     int plies = mate_distance(score);
     report(d, score_text(score, plies), microseconds_between(started, now), pv_line.moves,
            pv_line.length);
-    if (pv_line.length) best = pv_line.moves[0];
-    reply = pv_line.length > 1 ? pv_line.moves[1] : 0;
     long long last_nodes = searched_nodes() - start_nodes;
     if (stop_conditions.requested.load() ||
         (stop_conditions.node_limit && searched_nodes() >= stop_conditions.node_limit))
@@ -486,7 +486,8 @@ Move deepen(const SearchPlan& plan, SearchClock::rep started, Move& reply) {
     nodes_before = last_nodes;
   }
   in_check = uint8_t(deepening.in_check_at_root);
-  return best;
+  reply = pv_line.length > 1 ? pv_line.moves[1] : 0;
+  return pv_line.length ? pv_line.moves[0] : 0;
 }
 
 void go_command(const Words& words) {

@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """How quickly quorlix-uci answers, in wall-clock milliseconds: start-up to
 uciok, stop to bestmove, and go to bestmove at a fixed move time and at a
-few clocks in busy middlegames. A benchmark, not a test: the figures depend
-on the machine and its load; the median and the worst of several runs are
-printed.
+few clocks in busy middlegames; then, with --depths, how deep it gets and
+how long it takes at "go movetime 1000" and at a minute on the clock in ten
+middlegames. A benchmark, not a test: the figures depend on the machine and
+its load; the median and the worst of several runs are printed.
 
-usage: tools/uci_timing.py [QUORLIX_UCI] [--runs N]
+usage: tools/uci_timing.py [QUORLIX_UCI] [--runs N] [--depths]
 """
 import argparse
 import os
@@ -21,6 +22,19 @@ MIDDLEGAMES = [
 ]
 
 
+# Ten middlegames for the depth a clock buys: six of bench's and four from
+# main lines of common openings, twelve moves in.
+TEN_MIDDLEGAMES = MIDDLEGAMES + [
+    "2kr3r/ppp2ppp/2n1b3/2b1p3/4P3/2N1BN2/PPP2PPP/2KR1B1R w - - 4 11",
+    "3r1rk1/p4ppp/1pn1p3/2p5/2P1P3/P1N1B3/1P3PPP/3R1RK1 w - - 0 18",
+    "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8",
+    "r1b2rk1/2q1bppp/p2p1n2/npp1p3/3PP3/2P2N1P/PPB2PP1/RNBQR1K1 w - - 1 12",
+    "rn3rk1/p1p1qpp1/1p2b2p/3p4/3P4/4PN2/PP3PPP/2RQKB1R w K - 2 12",
+    "r2q1rk1/3nbppp/p2pbn2/1p2p3/4P1P1/1NN1BP2/PPPQ3P/2KR1B1R w - - 0 12",
+    "r1bq1rk1/ppp1n1bp/3p1np1/3Ppp2/2P1P3/2NN4/PP1BBPPP/R2Q1RK1 w - - 2 12",
+]
+
+
 class Uci:
     def __init__(self, program):
         self.started = time.monotonic()
@@ -31,7 +45,9 @@ class Uci:
     def send(self, line):
         self.process.stdin.write((line + "\n").encode())
 
-    def until(self, prefix):
+    def until(self, prefix, seen=None):
+        """The time the first line starting with prefix came; the lines
+        before it go into seen."""
         while True:
             while b"\n" not in self.pending:
                 select.select([self.process.stdout], [], [], 60)
@@ -42,6 +58,8 @@ class Uci:
             line, self.pending = self.pending.split(b"\n", 1)
             if line.decode().startswith(prefix):
                 return time.monotonic()
+            if seen is not None:
+                seen.append(line.decode())
 
     def close(self):
         self.send("quit")
@@ -64,7 +82,12 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("program", nargs="?", default="build/quorlix-uci")
     parser.add_argument("--runs", type=int, default=9)
+    parser.add_argument("--depths", action="store_true",
+                        help="only the depths and times of ten middlegames")
     args = parser.parse_args()
+    if args.depths:
+        depths(args.program)
+        return
 
     samples = []
     for _ in range(args.runs):
@@ -117,7 +140,27 @@ def main():
     go("go wtime 100 btime 100", MIDDLEGAMES, 100)
     go("go wtime 10000 btime 10000 winc 100 binc 100", MIDDLEGAMES, 10000)
     go("go wtime 3000 btime 3000 movestogo 2", MIDDLEGAMES, 3000)
-    go("go wtime 60000 btime 60000", MIDDLEGAMES, 60000, "go wtime 60000 (depth 7 ends it first)")
+    go("go wtime 60000 btime 60000", MIDDLEGAMES, 6000)
+    uci.close()
+
+
+def depths(program):
+    uci = Uci(program)
+    for command in ("go movetime 1000", "go wtime 60000 btime 60000"):
+        reached, took = [], []
+        for fen in TEN_MIDDLEGAMES:
+            uci.send("ucinewgame")
+            uci.send("position fen " + fen)
+            uci.send("isready")
+            uci.until("readyok")
+            lines = []
+            sent = time.monotonic()
+            uci.send(command)
+            took.append(ms(uci.until("bestmove", lines) - sent))
+            reached.append(max(int(line.split()[2]) for line in lines if line.startswith("info depth")))
+        print("%-28s depth reached: median %.1f (%d to %d); time used: median %.0f ms (%.0f to %.0f)"
+              % (command, statistics.median(reached), min(reached), max(reached),
+                 statistics.median(took), min(took), max(took)), flush=True)
     uci.close()
 
 
