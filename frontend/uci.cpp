@@ -448,19 +448,23 @@ Move level_choice(const SearchPlan& plan, SearchClock::rep started) {
 }
 
 // Iterative deepening as the engine does it, and further while the plan
-// allows: each iteration reported. The move is the line's first: the root
-// rewrites the line only when a move's search has ended, so an iteration
-// given up midway still leaves the best move it had proven, or the last
-// iteration's.
+// allows: each iteration reported. The root empties its line as it starts
+// and rewrites it only when a move's search has ended, so an iteration
+// given up midway leaves either no line or the best move it had proven.
 Move deepen(const SearchPlan& plan, SearchClock::rep started, Move& reply) {
   Deepening deepening = start_deepening(plan.depth);
   long long nodes_before = 0;
+  Move best = 0;
   for (int d = 1; d <= deepening.last_depth; d++) {
     long long start_nodes = searched_nodes();
     // The first iteration always runs to its end: it is short, and it gives
     // the move to play whatever happens after it.
     int score = d == 1 ? search_iteration(deepening, d)
                        : search_iteration_until_stopped(deepening, d);
+    if (pv_line.length) {
+      best = pv_line.moves[0];
+      reply = pv_line.length > 1 ? pv_line.moves[1] : 0;
+    }
     if (d > 1 && stop_conditions.stopped) break;
     SearchClock::rep now = clock_now();
     int plies = mate_distance(score);
@@ -486,8 +490,7 @@ Move deepen(const SearchPlan& plan, SearchClock::rep started, Move& reply) {
     nodes_before = last_nodes;
   }
   in_check = uint8_t(deepening.in_check_at_root);
-  reply = pv_line.length > 1 ? pv_line.moves[1] : 0;
-  return pv_line.length ? pv_line.moves[0] : 0;
+  return best;
 }
 
 void go_command(const Words& words) {
