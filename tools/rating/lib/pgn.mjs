@@ -10,17 +10,24 @@ export function pgnDate(d = new Date()) {
 }
 
 // tags: [name, value] pairs in order. sans: every move; times: ms per move
-// or null for the opening's moves, which end with a comment saying so.
+// or null for the opening's moves, which end with a comment saying so. The
+// last move's comment says how the game ended.
 export function formatGame({ tags, sans, times, openingPlies, result, reason }) {
   const head = tags.map(([k, v]) => `[${k} ${quote(v)}]`).join('\n');
   const words = [];
+  const ending = reason.replace(/[{}]/g, '');
   sans.forEach((san, i) => {
     if (i % 2 === 0) words.push(`${i / 2 + 1}.`);
     words.push(san);
-    if (i + 1 === openingPlies) words.push('{book}');
-    else if (times[i] !== null && times[i] !== undefined) words.push(`{${(times[i] / 1000).toFixed(2)}s}`);
+    const notes = [];
+    if (i + 1 === openingPlies) notes.push('book');
+    else if (times[i] !== null && times[i] !== undefined) notes.push(`${(times[i] / 1000).toFixed(2)}s`);
+    // One comment a move: some readers take no two in a row.
+    if (i + 1 === sans.length) notes.push(ending);
+    if (notes.length) words.push(`{${notes.join('; ')}}`);
   });
-  words.push(`{${reason.replace(/[{}]/g, '')}}`, result);
+  if (sans.length === 0) words.push(`{${ending}}`);
+  words.push(result);
   const lines = [];
   let line = '';
   for (const w of words) {
