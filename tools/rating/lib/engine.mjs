@@ -17,7 +17,8 @@ class Exited extends Error {}
 // `name=...,cmd=...,proto=uci|xboard,dir=...,protover=1,option.X=Y`
 export function parseEngineSpec(text) {
   const spec = { options: [] };
-  for (const part of text.split(/,(?=[\w.]+=)/)) {
+  // A comma starts a new key only before a key, so commands and values may hold commas.
+  for (const part of text.split(/,(?=\s*(?:name|cmd|proto|dir|protover|option\.[^=,]+)=)/)) {
     const eq = part.indexOf('=');
     if (eq < 0) throw new Error(`engine "${text}": "${part}" is not key=value`);
     const key = part.slice(0, eq).trim();
