@@ -115,7 +115,7 @@ class EngineProcess {
         done: (value, at) => { finish(); resolve({ value, at }); },
         fail: (e) => { finish(); reject(e); },
       };
-      const timer = setTimeout(() => w.fail(new Timeout()), ms);
+      const timer = setTimeout(() => w.fail(new Timeout(`no answer in ${(ms / 1000).toFixed(1)} s`)), ms);
       const finish = () => { clearTimeout(timer); this.waiters.delete(w); };
       this.waiters.add(w);
     });
