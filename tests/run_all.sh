@@ -11,7 +11,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-all_stages=(release sanitizers tsan memcheck reference fuzz soak xboard uci windows web package)
+all_stages=(release sanitizers tsan memcheck reference fuzz soak xboard uci rating windows web package)
 
 describe() {
   case $1 in
@@ -24,6 +24,7 @@ describe() {
     soak) echo "self-play soak: two engine processes over the xboard protocol" ;;
     xboard) echo "one game of the engine against itself in XBoard, under Xvfb" ;;
     uci) echo "quorlix-uci in real clients: games through polyglot, and one in XBoard" ;;
+    rating) echo "the match runner's tests, short matches against Stockfish and over xboard, the fit" ;;
     windows) echo "the Windows build (preset windows): its tests under wine, and its zip" ;;
     web) echo "the web build (preset web): its tests under node, a game in headless Chromium" ;;
     package) echo "the Debian package: lintian, install, a game in XBoard, removal" ;;
@@ -79,6 +80,11 @@ missing_for() {
       have Xvfb || m+=(xvfb)
       have python3 || m+=(python3) ;;&
     uci) have polyglot || m+=(polyglot) ;;
+    rating)
+      have stockfish || m+=(stockfish)
+      have gnuplot || m+=(gnuplot-nox)
+      have node || m+=(nodejs)
+      have npm || m+=(npm) ;;
     package)
       have dpkg-shlibdeps || m+=(dpkg-dev)
       have file || m+=(file)
@@ -182,6 +188,30 @@ stage_uci() {
   python3 tests/uci_polyglot.py build/quorlix-uci --log build/uci-polyglot --seed "$RANDOM"
   UCI=1 TIME_CONTROL=0:20 START_FEN="r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1" \
     bash tests/xboard_match.sh build/quorlix-uci build/xboard-uci-match
+}
+
+# tools/rating: its tests, then short matches that must end with no game
+# lost by forfeit (a flag, an illegal move, a crash), the fit and its plot.
+stage_rating() {
+  release_build
+  (cd tools/rating && npm ci --no-audit --no-fund --loglevel=error)
+  nice node --test tools/rating/test/*.test.mjs
+  local out=build/rating stockfish
+  stockfish=$(command -v stockfish || echo /usr/games/stockfish)
+  rm -rf "$out" && mkdir -p "$out"
+  # One game at a time, five seconds a side and Stockfish's own margin for
+  # the pipes: flags fall at two seconds on a busy two-core machine.
+  nice node tools/rating/match.mjs --strict --seed "$RANDOM" --games 4 --tc 5+0.1 \
+    --engine "name=Quorlix,cmd=$PWD/build/quorlix-uci" \
+    --engine "name=Stockfish 1350,cmd=$stockfish,option.UCI_LimitStrength=true,option.UCI_Elo=1350,option.Move Overhead=100" \
+    --pgn "$out/stockfish.pgn" --log "$out/stockfish.log"
+  # quorlix searches 7 plies whatever its clock says, hence the longer clock and the move limit.
+  nice node tools/rating/match.mjs --strict --seed "$RANDOM" --games 2 --tc 60+1 --max-moves 30 --concurrency 2 \
+    --engine "name=Quorlix UCI,cmd=$PWD/build/quorlix-uci" \
+    --engine "name=Quorlix xboard,cmd=$PWD/build/quorlix,proto=xboard" \
+    --pgn "$out/xboard.pgn" --log "$out/xboard.log"
+  node tools/rating/rate.mjs "$out"/*.pgn --anchor "Stockfish 1350=1350" --json "$out/ratings.json"
+  node tools/rating/plot.mjs "$out/ratings.json" "$out/ratings.png"
 }
 
 stage_windows() {
