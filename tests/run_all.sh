@@ -24,7 +24,7 @@ describe() {
     soak) echo "self-play soak: two engine processes over the xboard protocol" ;;
     xboard) echo "one game of the engine against itself in XBoard, under Xvfb" ;;
     uci) echo "quorlix-uci in real clients: games through polyglot, and one in XBoard" ;;
-    rating) echo "the match runner's tests, short matches against Stockfish and over xboard, the fit" ;;
+    rating) echo "the match runner's tests, short matches against Stockfish, at a level and over xboard, the fit" ;;
     windows) echo "the Windows build (preset windows): its tests under wine, and its zip" ;;
     web) echo "the web build (preset web): its tests under node, a game in headless Chromium" ;;
     package) echo "the Debian package: lintian, install, a game in XBoard, removal" ;;
@@ -201,8 +201,10 @@ stage_rating() {
   rm -rf "$out" && mkdir -p "$out"
   # One game at a time, five seconds a side and Stockfish's own margin for
   # the pipes: flags fall at two seconds on a busy two-core machine.
-  nice node tools/rating/match.mjs --strict --seed "$RANDOM" --games 4 --tc 5+0.1 \
+  # A level as well, so that the options are set as a GUI sets them.
+  nice node tools/rating/match.mjs --strict --seed "$RANDOM" --games 2 --tc 5+0.1 \
     --engine "name=Quorlix,cmd=$PWD/build/quorlix-uci" \
+    --engine "name=Quorlix 1000,cmd=$PWD/build/quorlix-uci,option.UCI_LimitStrength=true,option.UCI_Elo=1000" \
     --engine "name=Stockfish 1350,cmd=$stockfish,option.UCI_LimitStrength=true,option.UCI_Elo=1350,option.Move Overhead=100" \
     --pgn "$out/stockfish.pgn" --log "$out/stockfish.log"
   # quorlix searches 7 plies whatever its clock says, hence the longer clock and the move limit.
