@@ -14,15 +14,18 @@ struct Point {
 };
 
 // Each point's rating is what games measured for it (see the README's
-// Strength section); between points, the depth is the lower point's and the
-// node budget and the temperature are interpolated.
+// Strength section). Between points the node budget is interpolated on a
+// logarithmic scale, as strength grows with each doubling of the nodes, and
+// the temperature and the worst loss linearly. The last point's budget is
+// about what full strength searches at ten seconds a game; it only shapes
+// the levels just below it.
 constexpr Point points[] = {
-    {800, {1, 0, 120, 400}},
-    {1000, {1, 0, 60, 250}},
-    {1200, {2, 0, 30, 150}},
-    {1400, {3, 0, 15, 80}},
-    {1600, {5, 20000, 0, 0}},
-    {FULL_STRENGTH_ELO, {DEEPEST_ITERATION, 0, 0, 0}},
+    {800, {1, 0, 105, 380}},
+    {1000, {DEEPEST_ITERATION, 60, 0, 0}},
+    {1200, {DEEPEST_ITERATION, 4000, 0, 0}},
+    {1400, {DEEPEST_ITERATION, 260000, 0, 0}},
+    {1600, {DEEPEST_ITERATION, 1400000, 0, 0}},
+    {FULL_STRENGTH_ELO, {DEEPEST_ITERATION, 4000000, 0, 0}},
 };
 
 }  // namespace
@@ -34,6 +37,8 @@ Level level_for_elo(int elo) {
   if (high->elo == elo || high == points) return high->level;
   const Point* low = high - 1;
   double t = double(elo - low->elo) / double(high->elo - low->elo);
+  // Below a point without a budget, the levels score their moves at its
+  // depth, ever less at random towards the point above.
   Level level = low->level;
   if (low->level.nodes && high->level.nodes)
     level.nodes = (long long)std::lround(

@@ -10,7 +10,7 @@
 #include "search/search.hpp"
 
 constexpr int LOWEST_ELO = 800;
-constexpr int FULL_STRENGTH_ELO = 1800;
+constexpr int FULL_STRENGTH_ELO = 1650;
 
 struct Level {
   int depth;        // the deepest iteration
