@@ -221,14 +221,21 @@ PawnSteps pawn_steps(Bitboard pawns, const Sides& s) {
 }
 
 // What a pawn's moves push: nothing (counting only), what the capture mode
-// pushes (promotions and en passant), or everything.
-enum PawnPushes { PUSH_NONE, PUSH_CAPTURE_MODE, PUSH_ALL };
+// pushes (promotions and en passant), those that take a piece, or everything.
+enum PawnPushes { PUSH_NONE, PUSH_CAPTURE_MODE, PUSH_TAKING, PUSH_ALL };
 
 // Pushes a pawn's legal move as `P` says: onto the last rank as its four
-// promotions (the capture mode's too), else as itself in the all-moves mode.
+// promotions (the capture mode's too), else as itself in the all-moves mode
+// or when it takes a piece.
 template <PawnPushes P>
 inline void push_pawn(int from, int to, int occupant, bool promotes) {
-  if (promotes) {
+  if (P == PUSH_TAKING) {
+    if (occupant == NO_PIECE) return;
+    if (promotes)
+      push_promotions(from, to, occupant);
+    else
+      push_known(from, to, occupant);
+  } else if (promotes) {
     if (P != PUSH_NONE) push_promotions(from, to, occupant);
   } else if (P == PUSH_ALL) {
     push_known(from, to, occupant);
@@ -271,7 +278,7 @@ int pawn_moves(int from, int side, Bitboard allowed, int& contacts) {
     if ((e == from + EAST || e == from + WEST) && slot_side(ep_slot) != side &&
         board[e + fwd] == NO_PIECE && move_is_legal(make_move_word(from, e + fwd))) {
       count++;
-      if (P != PUSH_NONE) push_known(from, e + fwd, 0);
+      if (P == PUSH_CAPTURE_MODE || P == PUSH_ALL) push_known(from, e + fwd, 0);
     }
   }
   return count;

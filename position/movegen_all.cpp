@@ -61,20 +61,17 @@ constexpr Bitboard empty_squares(const Castling& c) {
 // rook is on the corner (leaving or entering the corner clears it), so only
 // the empty squares and the two squares the king crosses and reaches are
 // left to test, with the king lifted off its square.
-template <int SIDE, int WING>
-inline void push_castling(Bitboard occupied, Bitboard lifted) {
-  constexpr Castling c = castlings[SIDE][WING];
-  if ((castle_rights & c.right) && !(occupied & empty_squares(c)) &&
-      !attacked_by(1 - SIDE, index64(c.rook_to), lifted) &&
-      !attacked_by(1 - SIDE, index64(c.king_to), lifted))
-    push_known(c.king_from, c.king_to, 0);
+inline bool may_castle(const Castling& c, int enemy, Bitboard occupied, Bitboard lifted) {
+  return (castle_rights & c.right) && !(occupied & empty_squares(c)) &&
+         !attacked_by(enemy, index64(c.rook_to), lifted) &&
+         !attacked_by(enemy, index64(c.king_to), lifted);
 }
 template <int SIDE>
 void push_castling(const Sides& s) {
   if (!(castle_rights & castling_rights_of(SIDE))) return;
-  Bitboard lifted = s.occupied ^ bit64(index64(castlings[SIDE][QUEEN_SIDE].king_from));
-  push_castling<SIDE, QUEEN_SIDE>(s.occupied, lifted);
-  push_castling<SIDE, KING_SIDE>(s.occupied, lifted);
+  Bitboard lifted = s.occupied ^ bit64(s.king);
+  for (const Castling& c : castlings[SIDE])
+    if (may_castle(c, 1 - SIDE, s.occupied, lifted)) push_known(c.king_from, c.king_to, 0);
 }
 
 template <int SIDE>
@@ -148,6 +145,51 @@ int generate_moves(int mode, int side) {
   int count = capture_mode_count(side);
   capture_mode_push(side);
   return count;
+}
+
+int quiet_move_is_generated(Move move) {
+  int from = move_from(move), to = move_to(move);
+  if (!on_board(from) || !on_board(to) || move_captured(move) != NO_PIECE ||
+      board[to] != NO_PIECE)
+    return 0;
+  int side = side_to_move, mover = board[from];
+  if (mover == NO_PIECE || slot_side(mover) != side) return 0;
+  int type = board[mover + TYPE_OFFSET], promotion = move_promotion(move);
+  const Sides s(side);
+  int index = index64(from);
+  Bitboard target = bit(to);
+  if (type == PAWN) {
+    if (is_promotion_square(to) ? !is_promotion_type(promotion) : promotion != NO_PIECE) return 0;
+    int ahead = from + pawn_forward(side);
+    if (to == ahead) return (s.allowed(index) & target) != 0;
+    if (to == ahead + pawn_forward(side))
+      return rank_start(from) == pawn_start_rank(side) && board[ahead] == NO_PIECE &&
+             (s.allowed(index) & target);
+    // Onto an empty square diagonally: only en passant, which the lists
+    // test with move_is_legal whatever the pins.
+    return (to == ahead + EAST || to == ahead + WEST) && ep_slot != 0 &&
+           slot_side(ep_slot) != side && board[ep_slot] == to - pawn_forward(side) &&
+           move_is_legal(move);
+  }
+  if (promotion != NO_PIECE) return 0;
+  if (type == KING) {
+    if (!is_castling_step(from, to)) return (legal_king_steps(s) & target) != 0;
+    const Castling& c = castling_of(side, from, to);
+    return from == c.king_from && may_castle(c, s.enemy, s.occupied, s.occupied ^ bit64(s.king));
+  }
+  Bitboard reach = type == KNIGHT ? knight_targets[index] : slider_reach(type, index, s.occupied);
+  return (reach & s.allowed(index) & target) != 0;
+}
+
+int most_moves(int side) {
+  // A queen reaches at most 27 squares, a rook 14, a bishop 13, a knight 8
+  // and a king 8, with its two castlings besides; a pawn has at most four
+  // moves, and twelve pushes on the seventh rank (three squares, each four
+  // promotions).
+  const Bitboard* own = pieces_of[side];
+  return 27 * popcount(own[QUEEN]) + 14 * popcount(own[ROOK]) + 13 * popcount(own[BISHOP]) +
+         8 * popcount(own[KNIGHT]) + 10 + 4 * popcount(own[PAWN]) +
+         8 * popcount(own[PAWN] & seventh_rank(side));
 }
 
 Move first_legal_move() {

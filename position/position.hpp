@@ -105,6 +105,9 @@ constexpr bool diagonal_step(int d) { return d >= 4; }
 
 // The pieces a pawn promotes to, in the order generation pushes them.
 inline constexpr int promotion_types[4] = {QUEEN, ROOK, BISHOP, KNIGHT};
+constexpr bool is_promotion_type(int type) {
+  return type == QUEEN || type == ROOK || type == BISHOP || type == KNIGHT;
+}
 
 // Castling-right bits.
 constexpr int WHITE_QUEEN_SIDE = 1;
@@ -191,6 +194,16 @@ int generate_moves_by_testing(int mode, int side);
 // that call would have pushed.
 int capture_mode_count(int side);
 void capture_mode_push(int side);
+// Parts of generate_moves(ALL_MOVES, side) for the principal search, which
+// often searches only the first move it would pick from the list (the
+// killer, else the best capture) before a cut-off. For a side not in check:
+// - all_captures_push pushes the list's entries that take a piece, in order;
+// - quiet_move_is_generated tells whether a word with captured slot 0 is an
+//   entry of the list of the side to move;
+// - most_moves is at least the list's length, from the pieces' types.
+void all_captures_push(int side);
+int quiet_move_is_generated(Move move);
+int most_moves(int side);
 // The first legal move of the side to move, or 0 when it has none (mate or
 // stalemate). Generates from the bottom of move_stack and empties it again.
 Move first_legal_move();

@@ -3,6 +3,9 @@
 // keeping its list on the shared move stack above its parent's. Scores are
 // always the side to move's; a mated side scores its distance from the root
 // less 10000 in the principal search and -9999 in the quiescence search.
+#include <algorithm>
+#include <utility>
+
 #include "search/search.hpp"
 
 constexpr int QUIESCENCE_FLOOR = -10;
@@ -48,6 +51,64 @@ struct Selector {
     }
     return *p;
   }
+};
+
+// A principal search node's moves, picked by a Selector. The node may search
+// its first move before it generates its list: the killer when it is legal,
+// else the best capture, which the captures alone tell (no other move has a
+// capture key). Most such nodes cut off on that move and never generate the
+// rest. When the list is generated after all, that move is swapped to its
+// front, as the first selection would have done. This is done only where the
+// list cannot lose moves to a full stack, so that the two ways agree. (The
+// figure that generation stores is evaluated only at a node that lost every
+// move to the stack, so a node that never generates needs none.)
+class NodeMoves {
+ public:
+  NodeMoves(Move* start, int ply, bool use_lookups)
+      : start_(start), ply_(ply), use_lookups_(use_lookups) {}
+
+  // The move to search at p (start, start + 1, ...), or 0 after the last.
+  Move next(Move* p) {
+    if (p == start_) {
+      if ((early_ = before_the_list())) return early_;
+      generate();
+    } else if (p == start_ + 1 && early_) {
+      generate();
+      std::swap(*start_, *std::find(start_, end_, early_));
+    }
+    return p < end_ ? selector_.select(p, end_, ply_, use_lookups_) : 0;
+  }
+  // Whether the node has no move, and if so whether the stack lost some.
+  bool none() const { return end_ == start_; }
+  bool lost_moves() const { return lost_moves_; }
+
+ private:
+  Move before_the_list() {
+    if (in_check || follow_pv || move_limit - start_ < most_moves(side_to_move)) return 0;
+    if (use_lookups_) {
+      // What find_pv_or_killer does with follow_pv clear.
+      selector_.lookups_done = true;
+      if (quiet_move_is_generated(killers[ply_])) return killers[ply_];
+    }
+    all_captures_push(side_to_move);
+    Move best = move_top > start_ ? *pick_best(start_, move_top) : 0;
+    move_top = start_;
+    return best;
+  }
+  void generate() {
+    unsigned drops = dropped_moves;
+    mobility[side_to_move] = generate_moves(ALL_MOVES, side_to_move);
+    end_ = move_top;
+    lost_moves_ = dropped_moves != drops;
+  }
+
+  Move* start_;
+  Move* end_ = nullptr;  // until the list is generated
+  int ply_;
+  bool use_lookups_;
+  bool lost_moves_ = false;
+  Move early_ = 0;
+  Selector selector_;
 };
 
 }  // namespace
@@ -140,19 +201,8 @@ int search_node(int alpha, int beta, int depth, int root_depth, int null_state, 
     if (score >= beta) return score;
   }
 
-  unsigned drops = dropped_moves;
-  mobility[side_to_move] = generate_moves(ALL_MOVES, side_to_move);
-  if (move_top == start) {
-    // Moves lost to a full stack must not make the node look mated.
-    if (dropped_moves != drops)
-      best = evaluate();
-    else
-      best = in_check ? ply - INFINITE_SCORE : 0;
-  }
-
-  Selector selector;
-  for (Move* p = start; p < move_top; p++) {
-    Move move = selector.select(p, move_top, ply, null_state == 0);
+  NodeMoves moves(start, ply, null_state == 0);
+  for (Move* p = start; Move move = moves.next(p); p++) {
     int saved_rights = castle_rights;
     int previous_ep;
     int gives_check = make_move(move, previous_ep);
@@ -198,6 +248,13 @@ int search_node(int alpha, int beta, int depth, int root_depth, int null_state, 
         alpha = score;
       }
     }
+  }
+  if (moves.none()) {
+    // Moves lost to a full stack must not make the node look mated.
+    if (moves.lost_moves())
+      best = evaluate();
+    else
+      best = in_check ? ply - INFINITE_SCORE : 0;
   }
   move_top = start;
   return best;

@@ -135,6 +135,36 @@ inline void generate_into(int (*generate)(int, int), int mode, Generated& g) {
   move_top = start;
 }
 
+// The parts of the all-moves list `all` that the principal search asks for
+// before generating it: the captures in order, a bound on the length, and
+// whether a quiet word of the side to move, any from-square of its pieces
+// to any square, with or without a promotion byte, is in the list.
+inline void check_list_parts(const Generated& all) {
+  Move* start = move_top;
+  all_captures_push(side_to_move);
+  int n = 0;
+  for (int i = 0; i < all.length; i++) {
+    if (move_captured(all.moves[i]) == 0) continue;
+    FUZZ_CHECK(start + n < move_top && start[n] == all.moves[i]);
+    n++;
+  }
+  FUZZ_CHECK(start + n == move_top);
+  move_top = start;
+  FUZZ_CHECK(all.length <= most_moves(side_to_move));
+  for (int from = 0; from < 128; from++) {
+    if (!on_board(from) || board[from] == NO_PIECE || slot_side(board[from]) != side_to_move)
+      continue;
+    for (int index = 0; index < 64; index++) {
+      for (int promotion : {0, int(QUEEN), int(KNIGHT)}) {
+        Move w = make_move_word(from, square88(index), promotion);
+        bool listed = false;
+        for (int i = 0; i < all.length && !listed; i++) listed = all.moves[i] == w;
+        FUZZ_CHECK((quiet_move_is_generated(w) != 0) == listed);
+      }
+    }
+  }
+}
+
 // The fast generator agrees with the plain definition in both modes, leaves
 // the board alone, and every move it lists is well formed.
 inline void check_generation() {
@@ -187,6 +217,7 @@ inline void check_generation() {
     for (int j = 0; j < fast[0].length && !found; j++) found = fast[1].moves[i] == fast[0].moves[j];
     FUZZ_CHECK(found);
   }
+  if (!in_check) check_list_parts(fast[0]);
   std::memcpy(move_stack, lists_below, sizeof(Move) * below);
   move_top = top;
 }
