@@ -22,15 +22,16 @@ inline void move_piece(int slot, int side, int type, int from, int to) {
   occupied_by[side] ^= b;
 }
 
-// Takes a piece off the board (and back), keeping bitboards and material.
-inline void remove_piece(int slot, int square) {
-  int side = slot_side(slot), type = board[slot + TYPE_OFFSET];
+// Takes a piece of `side` off the board (and back), keeping bitboards and
+// material.
+inline void remove_piece(int slot, int side, int square) {
+  int type = board[slot + TYPE_OFFSET];
   board[slot] = OFF_BOARD;
   toggle_piece(side, type, square);
   piece_material[side] -= piece_value[type];
 }
-inline void restore_piece(int slot, int square) {
-  int side = slot_side(slot), type = board[slot + TYPE_OFFSET];
+inline void restore_piece(int slot, int side, int square) {
+  int type = board[slot + TYPE_OFFSET];
   board[slot] = uint8_t(square);
   board[square] = uint8_t(slot);
   toggle_piece(side, type, square);
@@ -64,13 +65,14 @@ struct CastlingMasks {
 };
 constexpr CastlingMasks castling_masks;
 
-}  // namespace
-
-int make_move(Move move, int& previous_ep) {
+// make_move and unmake_move for each side, so that the side's own tables
+// are fixed addresses.
+template <int SIDE>
+int make(Move move, int& previous_ep) {
+  constexpr int ENEMY = 1 - SIDE;
   int from = move_from(move), to = move_to(move);
   int mover = board[from];
-  int captured = board[to];
-  int side = side_to_move;
+  int captured = move_captured(move);  // the board's, as the move was generated here
   int old_ep = ep_slot;
   previous_ep = old_ep;
   ep_slot = 0;
@@ -78,55 +80,66 @@ int make_move(Move move, int& previous_ep) {
 
   int type = board[mover + TYPE_OFFSET];
   if (int promotion = move_promotion(move)) {
-    change_type(mover, side, from, type, promotion);
+    change_type(mover, SIDE, from, type, promotion);
     type = promotion;
   }
   if (type == PAWN) {
     int d = to - from;
     if (d == 2 * NORTH || d == 2 * SOUTH) {
       ep_slot = mover;
-    } else if ((d & 1) && move_captured(move) == 0) {
+    } else if ((d & 1) && captured == NO_PIECE) {
       int square = board[old_ep];
       board[square] = NO_PIECE;
-      remove_piece(old_ep, square);
+      remove_piece(old_ep, ENEMY, square);
     }
   } else if (type == KING && is_castling_step(from, to)) {
-    const Castling& c = castling_of(side, from, to);
-    move_piece(board[c.rook_from], side, ROOK, c.rook_from, c.rook_to);
+    const Castling& c = castling_of(SIDE, from, to);
+    move_piece(board[c.rook_from], SIDE, ROOK, c.rook_from, c.rook_to);
   }
-  if (captured != NO_PIECE) remove_piece(captured, to);
-  move_piece(mover, side, type, from, to);
+  if (captured != NO_PIECE) remove_piece(captured, ENEMY, to);
+  move_piece(mover, SIDE, type, from, to);
 
-  in_check = uint8_t(attacks_other_king(side));
-  side_to_move = 1 - side;
+  in_check = uint8_t(attacks_other_king(SIDE));
+  side_to_move = ENEMY;
   return in_check;
 }
 
-void unmake_move(Move move, int previous_ep) {
+template <int SIDE>
+void unmake(Move move, int previous_ep) {
   int from = move_from(move), to = move_to(move);
   int mover = board[to];
   int captured = move_captured(move);
-  int side = 1 - side_to_move;
-  side_to_move = side;
+  side_to_move = SIDE;
   ep_slot = previous_ep;
 
   int type = board[mover + TYPE_OFFSET];
-  move_piece(mover, side, type, to, from);
-  if (captured != NO_PIECE) restore_piece(captured, to);
+  move_piece(mover, SIDE, type, to, from);
+  if (captured != NO_PIECE) restore_piece(captured, 1 - SIDE, to);
   if (move_promotion(move)) {
-    change_type(mover, side, from, type, PAWN);
+    change_type(mover, SIDE, from, type, PAWN);
     type = PAWN;
   }
   if (type == PAWN) {
     if (captured == NO_PIECE && ((to - from) & 1)) {
       // The pawn taken en passant stood beside the from-square, on the to-file.
-      restore_piece(previous_ep, to > from ? to - NORTH : to - SOUTH);
+      restore_piece(previous_ep, 1 - SIDE, to > from ? to - NORTH : to - SOUTH);
     }
   } else if (type == KING && is_castling_step(from, to)) {
-    const Castling& c = castling_of(side, from, to);
-    move_piece(board[c.rook_to], side, ROOK, c.rook_to, c.rook_from);
+    const Castling& c = castling_of(SIDE, from, to);
+    move_piece(board[c.rook_to], SIDE, ROOK, c.rook_to, c.rook_from);
   }
   in_check = 0;
+}
+
+}  // namespace
+
+int make_move(Move move, int& previous_ep) {
+  return side_to_move == WHITE ? make<WHITE>(move, previous_ep) : make<BLACK>(move, previous_ep);
+}
+
+void unmake_move(Move move, int previous_ep) {
+  // The side that moved is the one not to move now.
+  side_to_move == BLACK ? unmake<WHITE>(move, previous_ep) : unmake<BLACK>(move, previous_ep);
 }
 
 int play_move(Move move) {

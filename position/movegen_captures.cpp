@@ -31,9 +31,9 @@ Bitboard pawns_that_take(const Sides& s) {
 
 // The captures of the king, the knights and the line pieces, and what `P`
 // has `pawns` push, in the order of the list.
-template <PawnPushes P>
+template <int SIDE, PawnPushes P>
 void push_taking(const Sides& s, Bitboard pawns) {
-  const Bitboard* own = pieces_of[s.side];
+  const Bitboard* own = pieces_of[SIDE];
   SlotOrder pushes;
   if (king_targets[s.king] & s.capturable)
     if (Bitboard captures = legal_king_steps(s) & s.capturable) pushes.note(s.king, captures);
@@ -49,24 +49,23 @@ void push_taking(const Sides& s, Bitboard pawns) {
     if (Bitboard captures = slider_reach(type, index, s.occupied) & targets)
       pushes.note(index, captures);
   }
-  pushes.push<P>(s.side);
+  pushes.push<P>(SIDE);
 }
 
 }  // namespace
 
-int capture_mode_count(int side) {
-  if (in_check) return generate_evasions(CAPTURES, side);
-  const Sides s(side);
-  const Bitboard* own = pieces_of[side];
+template <int SIDE>
+int capture_mode_figure() {
+  const Sides s(SIDE);
+  const Bitboard* own = pieces_of[SIDE];
   int count = popcount(king_targets[s.king] & s.occupied) + popcount(legal_king_steps(s));
 
   Bitboard one_by_one = pawns_counted_one_by_one(s);
-  Bitboard plain = own[PAWN] & ~one_by_one;
-  count += side == WHITE ? pawn_steps<WHITE>(plain, s).figure() : pawn_steps<BLACK>(plain, s).figure();
+  count += pawn_steps<SIDE>(own[PAWN] & ~one_by_one, s).figure();
   int contacts = 0;
   for (Bitboard b = one_by_one; b; b &= b - 1) {
     int index = lowest(b);
-    count += pawn_moves<PUSH_NONE>(square88(index), side, s.allowed(index), contacts);
+    count += pawn_moves<PUSH_NONE>(square88(index), SIDE, s.allowed(index), contacts);
   }
   count += contacts;
 
@@ -90,13 +89,26 @@ int capture_mode_count(int side) {
   return count;
 }
 
-void capture_mode_push(int side) {
-  if (in_check) return;  // capture_mode_count has pushed the evasions
-  const Sides s(side);
-  push_taking<PUSH_CAPTURE_MODE>(s, pawns_that_may_push_captures(s));
+int capture_mode_count(int side) {
+  if (in_check) return generate_evasions(CAPTURES, side);
+  return side == WHITE ? capture_mode_figure<WHITE>() : capture_mode_figure<BLACK>();
 }
 
-void all_captures_push(int side) {
-  const Sides s(side);
-  push_taking<PUSH_TAKING>(s, side == WHITE ? pawns_that_take<WHITE>(s) : pawns_that_take<BLACK>(s));
+template <int SIDE>
+void capture_mode_pushes() {
+  const Sides s(SIDE);
+  push_taking<SIDE, PUSH_CAPTURE_MODE>(s, pawns_that_may_push_captures(s));
 }
+
+void capture_mode_push(int side) {
+  if (in_check) return;  // capture_mode_count has pushed the evasions
+  side == WHITE ? capture_mode_pushes<WHITE>() : capture_mode_pushes<BLACK>();
+}
+
+template <int SIDE>
+void all_captures() {
+  const Sides s(SIDE);
+  push_taking<SIDE, PUSH_TAKING>(s, pawns_that_take<SIDE>(s));
+}
+
+void all_captures_push(int side) { side == WHITE ? all_captures<WHITE>() : all_captures<BLACK>(); }
