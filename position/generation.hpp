@@ -89,13 +89,14 @@ struct Sides {
   }
 };
 
-// The king's legal steps, quiet or capturing: squares attacked by nothing
-// once the king has left its own (lines through it open behind it). The
-// piece a king takes attacks nothing on its own square, so the attack sets
-// of the enemy's pawns, knights and king may include it.
-inline Bitboard legal_king_steps(const Sides& s) {
+// The king's legal steps to `among` (all by default), quiet or capturing:
+// squares attacked by nothing once the king has left its own (lines through
+// it open behind it). The piece a king takes attacks nothing on its own
+// square, so the attack sets of the enemy's pawns, knights and king may
+// include it.
+inline Bitboard legal_king_steps(const Sides& s, Bitboard among = ~Bitboard(0)) {
   const Bitboard* e = pieces_of[s.enemy];
-  Bitboard candidates = king_targets[s.king] & ~s.own & ~e[KING];
+  Bitboard candidates = king_targets[s.king] & ~s.own & ~e[KING] & among;
   if (!candidates) return 0;
   Bitboard pawns = e[PAWN];
   Bitboard attacked = s.enemy == WHITE ? pawn_attacks<WHITE>(pawns) : pawn_attacks<BLACK>(pawns);
@@ -111,6 +112,14 @@ inline Bitboard legal_king_steps(const Sides& s) {
     legal |= c & (0 - c);
   }
   return legal;
+}
+
+// The pieces giving check to the side of `s`.
+inline Bitboard checkers_of(const Sides& s) {
+  const Bitboard* e = pieces_of[s.enemy];
+  return (knight_targets[s.king] & e[KNIGHT]) | (pawn_attackers[s.enemy][s.king] & e[PAWN]) |
+         (orthogonal_reach(s.king, s.occupied) & (e[ROOK] | e[QUEEN])) |
+         (diagonal_reach(s.king, s.occupied) & (e[BISHOP] | e[QUEEN]));
 }
 
 // Legal moves plus contacts of a piece that is not pinned, from the squares
@@ -141,6 +150,22 @@ struct StepDirections {
   constexpr int operator[](int step) const { return of[step - SOUTH_WEST]; }
 };
 inline constexpr StepDirections step_directions;
+
+// The first of `targets`, squares a piece of `type` on `from` reaches, in
+// the order its moves are listed: by its step list, and for a slider each
+// ray holding at most one of them.
+inline int first_target(int from, int type, Bitboard targets) {
+  if (!single(targets)) {
+    for (const int8_t* s = piece_directions[type]; *s; s++) {
+      if (type & SLIDER) {
+        if (Bitboard r = ray[step_directions[*s]][index64(from)] & targets) return square88(lowest(r));
+      } else if (on_board(from + *s) && (targets & bit(from + *s))) {
+        return from + *s;
+      }
+    }
+  }
+  return square88(lowest(targets));
+}
 
 // Pushes the moves to `targets`, squares a knight or king reaches, in the
 // order of its step list.
@@ -221,21 +246,14 @@ PawnSteps pawn_steps(Bitboard pawns, const Sides& s) {
 }
 
 // What a pawn's moves push: nothing (counting only), what the capture mode
-// pushes (promotions and en passant), those that take a piece, or everything.
-enum PawnPushes { PUSH_NONE, PUSH_CAPTURE_MODE, PUSH_TAKING, PUSH_ALL };
+// pushes (promotions and en passant), or everything.
+enum PawnPushes { PUSH_NONE, PUSH_CAPTURE_MODE, PUSH_ALL };
 
 // Pushes a pawn's legal move as `P` says: onto the last rank as its four
-// promotions (the capture mode's too), else as itself in the all-moves mode
-// or when it takes a piece.
+// promotions (the capture mode's too), else as itself in the all-moves mode.
 template <PawnPushes P>
 inline void push_pawn(int from, int to, int occupant, bool promotes) {
-  if (P == PUSH_TAKING) {
-    if (occupant == NO_PIECE) return;
-    if (promotes)
-      push_promotions(from, to, occupant);
-    else
-      push_known(from, to, occupant);
-  } else if (promotes) {
+  if (promotes) {
     if (P != PUSH_NONE) push_promotions(from, to, occupant);
   } else if (P == PUSH_ALL) {
     push_known(from, to, occupant);
@@ -278,7 +296,7 @@ int pawn_moves(int from, int side, Bitboard allowed, int& contacts) {
     if ((e == from + EAST || e == from + WEST) && slot_side(ep_slot) != side &&
         board[e + fwd] == NO_PIECE && move_is_legal(make_move_word(from, e + fwd))) {
       count++;
-      if (P == PUSH_CAPTURE_MODE || P == PUSH_ALL) push_known(from, e + fwd, 0);
+      if (P != PUSH_NONE) push_known(from, e + fwd, 0);
     }
   }
   return count;

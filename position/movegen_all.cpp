@@ -75,7 +75,8 @@ void push_castling(const Sides& s) {
 }
 
 template <int SIDE>
-int all_moves(const Sides& s) {
+int all_moves() {
+  const Sides s(SIDE);
   constexpr int FORWARD = pawn_forward(SIDE);
   // Pawns that are not pinned, not about to promote and not beside a pawn
   // that can be taken en passant: their moves come from shifted sets.
@@ -138,10 +139,7 @@ int all_moves(const Sides& s) {
 
 int generate_moves(int mode, int side) {
   if (in_check) return generate_evasions(mode, side);
-  if (mode & ALL_MOVES_BIT) {
-    const Sides s(side);
-    return side == WHITE ? all_moves<WHITE>(s) : all_moves<BLACK>(s);
-  }
+  if (mode & ALL_MOVES_BIT) return side == WHITE ? all_moves<WHITE>() : all_moves<BLACK>();
   int count = capture_mode_count(side);
   capture_mode_push(side);
   return count;
@@ -173,7 +171,7 @@ int quiet_move_is_generated(Move move) {
   }
   if (promotion != NO_PIECE) return 0;
   if (type == KING) {
-    if (!is_castling_step(from, to)) return (legal_king_steps(s) & target) != 0;
+    if (!is_castling_step(from, to)) return legal_king_steps(s, target) != 0;
     const Castling& c = castling_of(side, from, to);
     return from == c.king_from && may_castle(c, s.enemy, s.occupied, s.occupied ^ bit64(s.king));
   }

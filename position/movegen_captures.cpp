@@ -8,8 +8,6 @@
 // passant) are counted all together with shifts. The quiescence search
 // stands pat on the figure far more often than it searches the moves, so
 // the pushes are a second step, capture_mode_push, that walks the slots.
-// all_captures_push, for the principal search, is its sibling: every move
-// of the all-moves list that takes a piece, pawns' captures included.
 #include "position/generation.hpp"
 
 namespace {
@@ -18,38 +16,6 @@ namespace {
 // promote, and those beside a pawn that can be taken en passant.
 Bitboard pawns_that_may_push_captures(const Sides& s) {
   return (pieces_of[s.side][PAWN] & seventh_rank(s.side)) | pawns_beside_en_passant(s);
-}
-
-// Pawns that attack a piece they may take: each such square stepped back.
-template <int SIDE>
-Bitboard pawns_that_take(const Sides& s) {
-  constexpr int UP = pawn_step64(SIDE);
-  Bitboard pawns = pieces_of[SIDE][PAWN];
-  return shifted<-UP - 1>(pawn_attacks_h<SIDE>(pawns) & s.capturable) |
-         shifted<-UP + 1>(pawn_attacks_a<SIDE>(pawns) & s.capturable);
-}
-
-// The captures of the king, the knights and the line pieces, and what `P`
-// has `pawns` push, in the order of the list.
-template <int SIDE, PawnPushes P>
-void push_taking(const Sides& s, Bitboard pawns) {
-  const Bitboard* own = pieces_of[SIDE];
-  SlotOrder pushes;
-  if (king_targets[s.king] & s.capturable)
-    if (Bitboard captures = legal_king_steps(s) & s.capturable) pushes.note(s.king, captures);
-  for (Bitboard b = pawns; b; b &= b - 1) pushes.note(lowest(b), s.allowed(lowest(b)));
-  for (Bitboard b = own[KNIGHT] & ~s.pinned; b; b &= b - 1)
-    if (Bitboard captures = knight_targets[lowest(b)] & s.capturable)
-      pushes.note(lowest(b), captures);
-  for (Bitboard b = own[BISHOP] | own[ROOK] | own[QUEEN]; b; b &= b - 1) {
-    int index = lowest(b);
-    Bitboard targets = s.capturable & s.allowed(index);
-    if (!((orthogonal_lines[index] | diagonal_lines[index]) & targets)) continue;
-    int type = board[board[square88(index)] + TYPE_OFFSET];
-    if (Bitboard captures = slider_reach(type, index, s.occupied) & targets)
-      pushes.note(index, captures);
-  }
-  pushes.push<P>(SIDE);
 }
 
 }  // namespace
@@ -97,18 +63,26 @@ int capture_mode_count(int side) {
 template <int SIDE>
 void capture_mode_pushes() {
   const Sides s(SIDE);
-  push_taking<SIDE, PUSH_CAPTURE_MODE>(s, pawns_that_may_push_captures(s));
+  const Bitboard* own = pieces_of[SIDE];
+  SlotOrder pushes;
+  if (Bitboard captures = legal_king_steps(s, s.capturable)) pushes.note(s.king, captures);
+  for (Bitboard b = pawns_that_may_push_captures(s); b; b &= b - 1)
+    pushes.note(lowest(b), s.allowed(lowest(b)));
+  for (Bitboard b = own[KNIGHT] & ~s.pinned; b; b &= b - 1)
+    if (Bitboard captures = knight_targets[lowest(b)] & s.capturable)
+      pushes.note(lowest(b), captures);
+  for (Bitboard b = own[BISHOP] | own[ROOK] | own[QUEEN]; b; b &= b - 1) {
+    int index = lowest(b);
+    Bitboard targets = s.capturable & s.allowed(index);
+    if (!((orthogonal_lines[index] | diagonal_lines[index]) & targets)) continue;
+    int type = board[board[square88(index)] + TYPE_OFFSET];
+    if (Bitboard captures = slider_reach(type, index, s.occupied) & targets)
+      pushes.note(index, captures);
+  }
+  pushes.push<PUSH_CAPTURE_MODE>(SIDE);
 }
 
 void capture_mode_push(int side) {
   if (in_check) return;  // capture_mode_count has pushed the evasions
   side == WHITE ? capture_mode_pushes<WHITE>() : capture_mode_pushes<BLACK>();
 }
-
-template <int SIDE>
-void all_captures() {
-  const Sides s(SIDE);
-  push_taking<SIDE, PUSH_TAKING>(s, pawns_that_take<SIDE>(s));
-}
-
-void all_captures_push(int side) { side == WHITE ? all_captures<WHITE>() : all_captures<BLACK>(); }

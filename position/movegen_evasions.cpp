@@ -10,15 +10,6 @@
 
 namespace {
 
-// The pieces giving check.
-Bitboard checkers_of(const Sides& s) {
-  const Bitboard* e = pieces_of[s.enemy];
-  return (knight_targets[s.king] & e[KNIGHT]) | (pawn_attackers[s.enemy][s.king] & e[PAWN]) |
-         (orthogonal_reach(s.king, s.occupied) & (e[ROOK] | e[QUEEN])) |
-         (diagonal_reach(s.king, s.occupied) & (e[BISHOP] | e[QUEEN]));
-}
-
-
 template <int SIDE>
 int evasions(int mode, const Sides& s, Bitboard answers) {
   constexpr int UP = pawn_step64(SIDE);

@@ -194,14 +194,16 @@ int generate_moves_by_testing(int mode, int side);
 // that call would have pushed.
 int capture_mode_count(int side);
 void capture_mode_push(int side);
-// Parts of generate_moves(ALL_MOVES, side) for the principal search, which
-// often searches only the first move it would pick from the list (the
-// killer, else the best capture) before a cut-off. For a side not in check:
-// - all_captures_push pushes the list's entries that take a piece, in order;
-// - quiet_move_is_generated tells whether a word with captured slot 0 is an
-//   entry of the list of the side to move;
-// - most_moves is at least the list's length, from the pieces' types.
-void all_captures_push(int side);
+// Parts of generate_moves(ALL_MOVES, side_to_move)'s list, for the searches,
+// which often search only the first move they would pick from it (the
+// killer, else the best capture) before a cut-off:
+// - best_capture: the entry that takes the greatest piece type code with
+//   the least, the earliest of those (the first capture pick_best chooses);
+//   0 when the list takes nothing, or when in_check names no checker;
+// - quiet_move_is_generated, for a side not in check: whether a word with
+//   captured slot 0 is an entry of the list;
+// - most_moves: at least the list's length, from the pieces' types.
+Move best_capture();
 int quiet_move_is_generated(Move move);
 int most_moves(int side);
 // The first legal move of the side to move, or 0 when it has none (mate or

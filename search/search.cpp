@@ -19,16 +19,19 @@ constexpr int ENTERED_BY_NULL_MOVE = 1;
 
 namespace {
 
-// The selection step over a node's list, with two shortcuts that leave the
+// The selection step over a node's list, with shortcuts that leave the
 // chosen move unchanged:
 // - once pick_best has found no capture left (it then returns the first
 //   entry), it is not called again: exchanges bring no capture back;
 // - find_pv_or_killer, once a call has ended with follow_pv clear, can only
 //   have looked for the killer, which is then searched or absent; as nothing
 //   sets follow_pv or this ply's killer while the node runs (children store
-//   killers at deeper plies), every later call would return null.
-struct Selector {
-  bool captures_left = true;
+//   killers at deeper plies), every later call would return null;
+// - the first pick notes where the captures stand and their keys, so that
+//   later picks look at those alone, not at every quiet move again. (Past
+//   a few dozen captures pick_best walks the list as before.)
+class Selector {
+ public:
   bool lookups_done = false;
 
   Move select(Move* p, Move* end, int ply, bool use_lookups) {
@@ -39,11 +42,12 @@ struct Selector {
     }
     if (!q) {
       q = p;
-      if (captures_left) {
-        q = pick_best(p, end);
-        captures_left = move_captured(*q) != 0;
+      if (captures_left_) {
+        q = best_capture(p, end);
+        captures_left_ = move_captured(*q) != 0;
       }
     }
+    if (captures_left_ && noted_ > 0) taken(p, q);
     if (q != p) {
       Move t = *p;
       *p = *q;
@@ -51,31 +55,75 @@ struct Selector {
     }
     return *p;
   }
+
+ private:
+  // pick_best(p, end), from the noted captures.
+  Move* best_capture(Move* p, Move* end) {
+    if (noted_ == NOT_YET) {
+      if (end - p < 12) return pick_best(p, end);
+      note(p, end);
+    }
+    if (noted_ == TOO_MANY) return pick_best(p, end);
+    int b = -1;
+    for (int i = 0; i < noted_; i++)
+      if (b < 0 || key_[i] > key_[b] || (key_[i] == key_[b] && at_[i] < at_[b])) b = i;
+    return b < 0 ? p : at_[b];
+  }
+  void note(Move* p, Move* end) {
+    noted_ = 0;
+    for (; p < end; p++) {
+      int key = capture_key(*p);
+      if (key == 0) continue;
+      if (noted_ == NOTES) {
+        noted_ = TOO_MANY;
+        return;
+      }
+      at_[noted_] = p;
+      key_[noted_++] = key;
+    }
+  }
+  // The entry at q is searched at p, and the one at p goes to q.
+  void taken(Move* p, Move* q) {
+    for (int i = 0; i < noted_; i++) {
+      if (at_[i] == q) {
+        noted_--;
+        at_[i] = at_[noted_];
+        key_[i] = key_[noted_];
+        i--;
+      } else if (at_[i] == p) {
+        at_[i] = q;
+      }
+    }
+  }
+
+  static constexpr int NOTES = 24, NOT_YET = -1, TOO_MANY = -2;
+  bool captures_left_ = true;
+  int noted_ = NOT_YET;
+  Move* at_[NOTES];
+  int key_[NOTES];
 };
 
-// A principal search node's moves, picked by a Selector. The node may search
-// its first move before it generates its list: the killer when it is legal,
-// else the best capture, which the captures alone tell (no other move has a
-// capture key). Most such nodes cut off on that move and never generate the
-// rest. When the list is generated after all, that move is swapped to its
-// front, as the first selection would have done. This is done only where the
-// list cannot lose moves to a full stack, so that the two ways agree. (The
-// figure that generation stores is evaluated only at a node that lost every
-// move to the stack, so a node that never generates needs none.)
+// A node's moves, picked by a Selector, in either search. A node that
+// generates its list (the all-moves mode) may search its first move before
+// it does: the killer when it is legal, else the best capture, both known
+// without the list. Most such nodes cut off on that move and never generate
+// the rest. When the list is generated after all, that move is swapped to
+// its front, as the first selection would have done. This is done only where
+// the list cannot lose moves to a full stack, so that the two ways agree.
+// (The figure that generation stores is evaluated only at a node that lost
+// every move to the stack, so a node that never generates needs none.)
 class NodeMoves {
  public:
+  // The list of generate_moves(ALL_MOVES, side_to_move), when needed.
   NodeMoves(Move* start, int ply, bool use_lookups)
       : start_(start), ply_(ply), use_lookups_(use_lookups) {}
+  // A list already pushed, from start to move_top.
+  explicit NodeMoves(Move* start) : start_(start), end_(move_top), ply_(0), use_lookups_(false) {}
 
   // The move to search at p (start, start + 1, ...), or 0 after the last.
   Move next(Move* p) {
-    if (p == start_) {
-      if ((early_ = before_the_list())) return early_;
-      generate();
-    } else if (p == start_ + 1 && early_) {
-      generate();
-      std::swap(*start_, *std::find(start_, end_, early_));
-    }
+    if (!end_ && p == start_ && (early_ = before_the_list())) return early_;
+    if (!end_) generate();
     return p < end_ ? selector_.select(p, end_, ply_, use_lookups_) : 0;
   }
   // Whether the node has no move, and if so whether the stack lost some.
@@ -84,26 +132,31 @@ class NodeMoves {
 
  private:
   Move before_the_list() {
-    if (in_check || follow_pv || move_limit - start_ < most_moves(side_to_move)) return 0;
+    if (move_limit - start_ < most_moves(side_to_move)) return 0;
     if (use_lookups_) {
-      // What find_pv_or_killer does with follow_pv clear.
+      // find_pv_or_killer's first call; the killer test holds out of check.
+      if (follow_pv || in_check) return 0;
       selector_.lookups_done = true;
       if (quiet_move_is_generated(killers[ply_])) return killers[ply_];
     }
-    all_captures_push(side_to_move);
-    Move best = move_top > start_ ? *pick_best(start_, move_top) : 0;
-    move_top = start_;
-    return best;
+    return best_capture();
   }
   void generate() {
+    // After a move searched before the list, unmake_move has cleared
+    // in_check; the list is of the node's own position.
+    uint8_t after = in_check;
+    in_check = check_;
     unsigned drops = dropped_moves;
     mobility[side_to_move] = generate_moves(ALL_MOVES, side_to_move);
     end_ = move_top;
     lost_moves_ = dropped_moves != drops;
+    in_check = after;
+    if (early_) std::swap(*start_, *std::find(start_, end_, early_));
   }
 
   Move* start_;
   Move* end_ = nullptr;  // until the list is generated
+  uint8_t check_ = in_check;
   int ply_;
   bool use_lookups_;
   bool lost_moves_ = false;
@@ -117,12 +170,7 @@ int quiesce(int alpha, int beta, int depth) {
   node_count++;
   Move* start = move_top;
   int best = -INFINITE_SCORE;
-  if (in_check) {
-    unsigned drops = dropped_moves;
-    mobility[side_to_move] = generate_moves(ALL_MOVES, side_to_move);
-    // Moves lost to a full stack must not make the node look mated.
-    if (move_top == start && dropped_moves != drops) return evaluate();
-  } else {
+  if (!in_check) {
     // Most nodes stand pat on the figure alone, so the moves are pushed
     // only once the stand-pat score has failed to cut.
     mobility[side_to_move] = capture_mode_count(side_to_move);
@@ -131,28 +179,37 @@ int quiesce(int alpha, int beta, int depth) {
       if (best >= beta) return best;
       alpha = best;
     }
-    if (depth >= QUIESCENCE_FLOOR) capture_mode_push(side_to_move);
+    if (depth < QUIESCENCE_FLOOR) return best;
+    capture_mode_push(side_to_move);
+  } else if (depth < QUIESCENCE_FLOOR) {
+    // Nothing is searched: the side in check scores as mated, unless its
+    // moves were lost to a full stack.
+    unsigned drops = dropped_moves;
+    mobility[side_to_move] = generate_moves(ALL_MOVES, side_to_move);
+    bool lost = move_top == start && dropped_moves != drops;
+    move_top = start;
+    return lost ? evaluate() : -MATE_SCORE;
   }
-  if (move_top != start && depth >= QUIESCENCE_FLOOR) {
-    Selector selector;
-    for (Move* p = start; p < move_top; p++) {
-      Move move = selector.select(p, move_top, 0, false);
-      int saved_rights = castle_rights;
-      int previous_ep;
-      make_move(move, previous_ep);
-      int score = -quiesce(-beta, -alpha, depth - 1);
-      castle_rights = saved_rights;
-      unmake_move(move, previous_ep);
-      if (score > best) {
-        best = score;
-        if (score > alpha) {
-          if (score >= beta) break;
-          alpha = score;
-        }
+  NodeMoves moves = in_check ? NodeMoves(start, 0, false) : NodeMoves(start);
+  for (Move* p = start; Move move = moves.next(p); p++) {
+    int saved_rights = castle_rights;
+    int previous_ep;
+    make_move(move, previous_ep);
+    int score = -quiesce(-beta, -alpha, depth - 1);
+    castle_rights = saved_rights;
+    unmake_move(move, previous_ep);
+    if (score > best) {
+      best = score;
+      if (score > alpha) {
+        if (score >= beta) break;
+        alpha = score;
       }
     }
   }
+  // Moves lost to a full stack must not make the node look mated.
+  if (moves.none() && moves.lost_moves()) return evaluate();
   move_top = start;
+  // unmake_move clears in_check: it is still set only if nothing was searched.
   return in_check ? -MATE_SCORE : best;
 }
 

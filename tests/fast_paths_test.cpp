@@ -25,23 +25,23 @@ Generated run(int (*generate)(int, int), int mode) {
 
 int compared = 0;
 
-// The parts of the all-moves list the principal search asks for before it
-// generates the list (not in check): its captures in order, a bound on its
-// length, and whether a quiet word is in it, asked of `words` (moves of
-// other positions, as killers are) and of the list's own, each also with
-// its promotion byte changed.
-void compare_parts(const char* where, const std::vector<Move>& list,
-                   const std::vector<Move>& words) {
-  if (in_check) return;
-  std::vector<Move> taking;
-  for (Move m : list)
-    if (move_captured(m) != 0) taking.push_back(m);
-  Move* start = move_top;
-  all_captures_push(side_to_move);
-  ASSERT_EQ(std::vector<Move>(start, move_top), taking) << where;
-  move_top = start;
+// What the searches ask of the all-moves list before generating it: its
+// best capture (pick_best's first choice, when that takes a piece), a bound
+// on its length, and out of check whether a quiet word is in it, asked of
+// `words` (moves of other positions, as killers are) and of the list's own,
+// each also with its promotion byte changed.
+void compare_parts(const char* where, std::vector<Move> list, const std::vector<Move>& words) {
+  Move best = 0;
+  if (!list.empty()) {
+    Move* first = pick_best(list.data(), list.data() + list.size());
+    if (move_captured(*first) != 0) best = *first;
+  }
+  // A check flag that names no checker leaves the list to the plain definition.
+  if (in_check && !king_attacked(1 - side_to_move)) best = 0;
+  ASSERT_EQ(best_capture(), best) << where;
   ASSERT_LE(int(list.size()), most_moves(side_to_move)) << where;
-  for (const std::vector<Move>* ws : {&words, &list}) {
+  if (in_check) return;
+  for (const std::vector<Move>* ws : {&words, const_cast<const std::vector<Move>*>(&list)}) {
     for (Move word : *ws) {
       if (move_captured(word) != 0) continue;
       for (Move w : {word, word ^ Move(QUEEN) << 16}) {
