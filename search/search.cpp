@@ -166,22 +166,13 @@ class NodeMoves {
 
 }  // namespace
 
-int quiesce(int alpha, int beta, int depth) {
-  node_count++;
+namespace {
+
+// The moves of a quiescence node: its evasions, or the captures of the
+// capture mode when the stand-pat score `best` has not cut.
+int quiesce_moves(int alpha, int beta, int depth, int best) {
   Move* start = move_top;
-  int best = -INFINITE_SCORE;
-  if (!in_check) {
-    // Most nodes stand pat on the figure alone, so the moves are pushed
-    // only once the stand-pat score has failed to cut.
-    mobility[side_to_move] = capture_mode_count(side_to_move);
-    best = evaluate();
-    if (best > alpha) {
-      if (best >= beta) return best;
-      alpha = best;
-    }
-    if (depth < QUIESCENCE_FLOOR) return best;
-    capture_mode_push(side_to_move);
-  } else if (depth < QUIESCENCE_FLOOR) {
+  if (in_check && depth < QUIESCENCE_FLOOR) {
     // Nothing is searched: the side in check scores as mated, unless its
     // moves were lost to a full stack.
     unsigned drops = dropped_moves;
@@ -190,6 +181,7 @@ int quiesce(int alpha, int beta, int depth) {
     move_top = start;
     return lost ? evaluate() : -MATE_SCORE;
   }
+  if (!in_check) capture_mode_push(side_to_move);
   NodeMoves moves = in_check ? NodeMoves(start, 0, false) : NodeMoves(start);
   for (Move* p = start; Move move = moves.next(p); p++) {
     int saved_rights = castle_rights;
@@ -211,6 +203,23 @@ int quiesce(int alpha, int beta, int depth) {
   move_top = start;
   // unmake_move clears in_check: it is still set only if nothing was searched.
   return in_check ? -MATE_SCORE : best;
+}
+
+}  // namespace
+
+int quiesce(int alpha, int beta, int depth) {
+  node_count++;
+  if (in_check) return quiesce_moves(alpha, beta, depth, -INFINITE_SCORE);
+  // Most nodes stand pat on the figure alone, so the moves are pushed only
+  // once the stand-pat score has failed to cut.
+  mobility[side_to_move] = capture_mode_count(side_to_move);
+  int best = evaluate();
+  if (best > alpha) {
+    if (best >= beta) return best;
+    alpha = best;
+  }
+  if (depth < QUIESCENCE_FLOOR) return best;
+  return quiesce_moves(alpha, beta, depth, best);
 }
 
 StopConditions stop_conditions;
