@@ -100,7 +100,7 @@ inline Bitboard legal_king_steps(const Sides& s, Bitboard among = ~Bitboard(0)) 
   if (!candidates) return 0;
   Bitboard pawns = e[PAWN];
   Bitboard attacked = s.enemy == WHITE ? pawn_attacks<WHITE>(pawns) : pawn_attacks<BLACK>(pawns);
-  attacked |= king_targets[lowest(e[KING])];
+  attacked |= king_targets[index64(board[king_slot(s.enemy)])];
   for (Bitboard b = e[KNIGHT]; b; b &= b - 1) attacked |= knight_targets[lowest(b)];
   Bitboard orthogonal = e[ROOK] | e[QUEEN], diagonal = e[BISHOP] | e[QUEEN];
   Bitboard lifted = s.occupied ^ bit64(s.king);
