@@ -65,9 +65,28 @@ struct CastlingMasks {
 };
 constexpr CastlingMasks castling_masks;
 
-// make_move and unmake_move for each side, so that the side's own tables
-// are fixed addresses.
+// Whether SIDE, which has just moved, attacks the other king, when it did
+// not before the move (so in every position after a legal move or a null
+// move). Only the moved piece can now attack it, or a line piece whose line
+// to the king runs through a square the move emptied: the from-square, the
+// square of a pawn taken en passant, a castling rook's corner. `moved` holds
+// those squares and the squares the pieces moved to.
 template <int SIDE>
+bool now_attacks_king(int type, int to, Bitboard moved) {
+  int king = index64(board[king_slot(1 - SIDE)]);
+  const Bitboard* p = pieces_of[SIDE];
+  if (type == PAWN && (pawn_attackers[SIDE][king] & bit(to))) return true;
+  if (type == KNIGHT && (knight_targets[king] & bit(to))) return true;
+  Bitboard occupied = occupied_by[WHITE] | occupied_by[BLACK];
+  if ((orthogonal_lines[king] & moved) && (orthogonal_reach(king, occupied) & (p[ROOK] | p[QUEEN])))
+    return true;
+  return (diagonal_lines[king] & moved) && (diagonal_reach(king, occupied) & (p[BISHOP] | p[QUEEN]));
+}
+
+// make_move and unmake_move for each side, so that the side's own tables
+// are fixed addresses. With NO_CHECK_BEFORE the check test is
+// now_attacks_king's.
+template <int SIDE, bool NO_CHECK_BEFORE>
 int make(Move move, int& previous_ep) {
   constexpr int ENEMY = 1 - SIDE;
   int from = move_from(move), to = move_to(move);
@@ -83,6 +102,7 @@ int make(Move move, int& previous_ep) {
     change_type(mover, SIDE, from, type, promotion);
     type = promotion;
   }
+  Bitboard moved = bit(from) | bit(to);
   if (type == PAWN) {
     int d = to - from;
     if (d == 2 * NORTH || d == 2 * SOUTH) {
@@ -91,15 +111,18 @@ int make(Move move, int& previous_ep) {
       int square = board[old_ep];
       board[square] = NO_PIECE;
       remove_piece(old_ep, ENEMY, square);
+      moved |= bit(square);
     }
   } else if (type == KING && is_castling_step(from, to)) {
     const Castling& c = castling_of(SIDE, from, to);
     move_piece(board[c.rook_from], SIDE, ROOK, c.rook_from, c.rook_to);
+    moved |= bit(c.rook_from) | bit(c.rook_to);
   }
   if (captured != NO_PIECE) remove_piece(captured, ENEMY, to);
   move_piece(mover, SIDE, type, from, to);
 
-  in_check = uint8_t(attacks_other_king(SIDE));
+  in_check = uint8_t(NO_CHECK_BEFORE ? now_attacks_king<SIDE>(type, to, moved)
+                                     : attacks_other_king(SIDE));
   side_to_move = ENEMY;
   return in_check;
 }
@@ -134,7 +157,13 @@ void unmake(Move move, int previous_ep) {
 }  // namespace
 
 int make_move(Move move, int& previous_ep) {
-  return side_to_move == WHITE ? make<WHITE>(move, previous_ep) : make<BLACK>(move, previous_ep);
+  return side_to_move == WHITE ? make<WHITE, false>(move, previous_ep)
+                               : make<BLACK, false>(move, previous_ep);
+}
+
+int make_move_after_legal(Move move, int& previous_ep) {
+  return side_to_move == WHITE ? make<WHITE, true>(move, previous_ep)
+                               : make<BLACK, true>(move, previous_ep);
 }
 
 void unmake_move(Move move, int previous_ep) {

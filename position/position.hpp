@@ -215,6 +215,12 @@ Move first_legal_move();
 // Plays a generated move; stores the former ep_slot in previous_ep and
 // returns the new in_check. castle_rights is the caller's to restore.
 int make_move(Move move, int& previous_ep);
+// make_move where the side to move is known not to attack the other king, as
+// in every position after a legal move or a null move: the check test then
+// looks only at the moved piece and the lines the move opened. For the
+// searches below their root (at the root a front end may have handed the
+// move to the side that gives check).
+int make_move_after_legal(Move move, int& previous_ep);
 // Takes back the move last made; in_check becomes 0.
 void unmake_move(Move move, int previous_ep);
 // A game move: shifts killers one ply toward the root, then makes it.

@@ -120,17 +120,27 @@ class NodeMoves {
   // A list already pushed, from start to move_top.
   explicit NodeMoves(Move* start) : start_(start), end_(move_top), ply_(0), use_lookups_(false) {}
 
-  // The move to search at p (start, start + 1, ...), or 0 after the last.
-  Move next(Move* p) {
-    if (!end_ && p == start_ && (early_ = before_the_list())) return early_;
+  // The first move to search, then each next one; 0 after the last. The
+  // work done once a node is in first, apart from next, which runs once a
+  // move.
+  Move first() {
+    if (!end_) {
+      if ((early_ = before_the_list())) return early_;
+      generate();
+    }
+    return pick();
+  }
+  Move next() {
+    p_++;
     if (!end_) generate();
-    return p < end_ ? selector_.select(p, end_, ply_, use_lookups_) : 0;
+    return pick();
   }
   // Whether the node has no move, and if so whether the stack lost some.
   bool none() const { return end_ == start_; }
   bool lost_moves() const { return lost_moves_; }
 
  private:
+  Move pick() { return p_ < end_ ? selector_.select(p_, end_, ply_, use_lookups_) : 0; }
   Move before_the_list() {
     if (move_limit - start_ < most_moves(side_to_move)) return 0;
     if (use_lookups_) {
@@ -155,6 +165,7 @@ class NodeMoves {
   }
 
   Move* start_;
+  Move* p_ = start_;     // where the move being searched stands
   Move* end_ = nullptr;  // until the list is generated
   uint8_t check_ = in_check;
   int ply_;
@@ -183,10 +194,10 @@ int quiesce_moves(int alpha, int beta, int depth, int best) {
   }
   if (!in_check) capture_mode_push(side_to_move);
   NodeMoves moves = in_check ? NodeMoves(start, 0, false) : NodeMoves(start);
-  for (Move* p = start; Move move = moves.next(p); p++) {
+  for (Move move = moves.first(); move; move = moves.next()) {
     int saved_rights = castle_rights;
     int previous_ep;
-    make_move(move, previous_ep);
+    make_move_after_legal(move, previous_ep);
     int score = -quiesce(-beta, -alpha, depth - 1);
     castle_rights = saved_rights;
     unmake_move(move, previous_ep);
@@ -268,10 +279,10 @@ int search_node(int alpha, int beta, int depth, int root_depth, int null_state, 
   }
 
   NodeMoves moves(start, ply, null_state == 0);
-  for (Move* p = start; Move move = moves.next(p); p++) {
+  for (Move move = moves.first(); move; move = moves.next()) {
     int saved_rights = castle_rights;
     int previous_ep;
-    int gives_check = make_move(move, previous_ep);
+    int gives_check = ply > 0 ? make_move_after_legal(move, previous_ep) : make_move(move, previous_ep);
     if (null_state) null_state = (null_state + 2) & ~ENTERED_BY_NULL_MOVE;
 
     int score;

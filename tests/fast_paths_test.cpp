@@ -79,7 +79,9 @@ void walk(int depth, const char* where, const std::vector<Move>& parent = {},
   generate_moves(ALL_MOVES, side_to_move);
   for (Move* p = start; p < move_top && !testing::Test::HasFailure(); p++) {
     int saved = castle_rights, previous_ep;
-    make_move(*p, previous_ep);
+    // The searches' make below the root: its check test is the full one here.
+    make_move_after_legal(*p, previous_ep);
+    EXPECT_EQ(in_check, king_attacked(1 - side_to_move)) << where << " " << format_move(*p);
     walk(depth - 1, where, list, parent);
     castle_rights = saved;
     unmake_move(*p, previous_ep);
@@ -102,6 +104,9 @@ TEST(FastPaths, GenerationAgreesWithThePlainDefinitionOnTrees) {
       "8/8/8/K2pP2r/8/8/8/4k3 w - d6 0 1",
       "3k4/8/8/q2Pp3/8/8/8/7K w - e6 0 1",
       "k7/8/4r3/8/1b6/2N5/3P4/4K3 w - - 0 1",
+      // Checks from a castling rook, and down a line that en passant opens.
+      "5k2/8/8/8/8/8/8/4K2R w K - 0 1",
+      "8/6b1/8/8/3Pp3/8/8/K6k b - d3 0 1",
   };
   compared = 0;
   for (const char* fen : fens) {
