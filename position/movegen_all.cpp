@@ -153,16 +153,21 @@ int quiet_move_is_generated(Move move) {
   int side = side_to_move, mover = board[from];
   if (mover == NO_PIECE || slot_side(mover) != side) return 0;
   int type = board[mover + TYPE_OFFSET], promotion = move_promotion(move);
-  const Sides s(side);
   int index = index64(from);
   Bitboard target = bit(to);
+  // Where the piece may go as far as pins go: only a piece on a line
+  // through its king can be pinned.
+  auto allowed = [&] {
+    return line_through[index64(board[king_slot(side)])][index] ? Sides(side).allowed(index)
+                                                                 : ~Bitboard(0);
+  };
   if (type == PAWN) {
     if (is_promotion_square(to) ? !is_promotion_type(promotion) : promotion != NO_PIECE) return 0;
     int ahead = from + pawn_forward(side);
-    if (to == ahead) return (s.allowed(index) & target) != 0;
+    if (to == ahead) return (allowed() & target) != 0;
     if (to == ahead + pawn_forward(side))
       return rank_start(from) == pawn_start_rank(side) && board[ahead] == NO_PIECE &&
-             (s.allowed(index) & target);
+             (allowed() & target);
     // Onto an empty square diagonally: only en passant, which the lists
     // test with move_is_legal whatever the pins.
     return (to == ahead + EAST || to == ahead + WEST) && ep_slot != 0 &&
@@ -171,12 +176,14 @@ int quiet_move_is_generated(Move move) {
   }
   if (promotion != NO_PIECE) return 0;
   if (type == KING) {
+    const Sides s(side);
     if (!is_castling_step(from, to)) return legal_king_steps(s, target) != 0;
     const Castling& c = castling_of(side, from, to);
     return from == c.king_from && may_castle(c, s.enemy, s.occupied, s.occupied ^ bit64(s.king));
   }
-  Bitboard reach = type == KNIGHT ? knight_targets[index] : slider_reach(type, index, s.occupied);
-  return (reach & s.allowed(index) & target) != 0;
+  Bitboard reach = type == KNIGHT ? knight_targets[index]
+                                  : slider_reach(type, index, occupied_by[WHITE] | occupied_by[BLACK]);
+  return (reach & target) && (allowed() & target);
 }
 
 int most_moves(int side) {
