@@ -83,6 +83,28 @@ bool now_attacks_king(int type, int to, Bitboard moved) {
   return (diagonal_lines[king] & moved) && (diagonal_reach(king, occupied) & (p[BISHOP] | p[QUEEN]));
 }
 
+// What make does besides for a promotion, an en passant capture or castling;
+// returns the mover's type after the move and adds the squares it empties to
+// `moved`.
+int make_rare(Move move, int side, int type, int old_ep, Bitboard& moved) {
+  int from = move_from(move), to = move_to(move);
+  if (int promotion = move_promotion(move)) {
+    change_type(board[from], side, from, type, promotion);
+    return promotion;
+  }
+  if (type == PAWN) {
+    int square = board[old_ep];
+    board[square] = NO_PIECE;
+    remove_piece(old_ep, 1 - side, square);
+    moved |= bit(square);
+  } else {
+    const Castling& c = castling_of(side, from, to);
+    move_piece(board[c.rook_from], side, ROOK, c.rook_from, c.rook_to);
+    moved |= bit(c.rook_from) | bit(c.rook_to);
+  }
+  return type;
+}
+
 // make_move and unmake_move for each side, so that the side's own tables
 // are fixed addresses. With NO_CHECK_BEFORE the check test is
 // now_attacks_king's.
@@ -98,26 +120,14 @@ int make(Move move, int& previous_ep) {
   castle_rights &= castling_masks.keep[from] & castling_masks.keep[to];
 
   int type = board[mover + TYPE_OFFSET];
-  if (int promotion = move_promotion(move)) {
-    change_type(mover, SIDE, from, type, promotion);
-    type = promotion;
-  }
   Bitboard moved = bit(from) | bit(to);
   if (type == PAWN) {
     int d = to - from;
-    if (d == 2 * NORTH || d == 2 * SOUTH) {
-      ep_slot = mover;
-    } else if ((d & 1) && captured == NO_PIECE) {
-      int square = board[old_ep];
-      board[square] = NO_PIECE;
-      remove_piece(old_ep, ENEMY, square);
-      moved |= bit(square);
-    }
-  } else if (type == KING && is_castling_step(from, to)) {
-    const Castling& c = castling_of(SIDE, from, to);
-    move_piece(board[c.rook_from], SIDE, ROOK, c.rook_from, c.rook_to);
-    moved |= bit(c.rook_from) | bit(c.rook_to);
+    if (d == 2 * NORTH || d == 2 * SOUTH) ep_slot = mover;
   }
+  if (move_promotion(move) || (type == PAWN && ((to - from) & 1) && captured == NO_PIECE) ||
+      (type == KING && is_castling_step(from, to)))
+    type = make_rare(move, SIDE, type, old_ep, moved);
   if (captured != NO_PIECE) remove_piece(captured, ENEMY, to);
   move_piece(mover, SIDE, type, from, to);
 
@@ -125,6 +135,25 @@ int make(Move move, int& previous_ep) {
                                      : attacks_other_king(SIDE));
   side_to_move = ENEMY;
   return in_check;
+}
+
+// What unmake takes back of a promotion, an en passant capture or castling.
+void unmake_rare(Move move, int side, int type, int previous_ep) {
+  int from = move_from(move), to = move_to(move);
+  int mover = board[from];
+  if (move_promotion(move)) {
+    change_type(mover, side, from, type, PAWN);
+    type = PAWN;
+  }
+  if (type == PAWN) {
+    if (move_captured(move) == NO_PIECE && ((to - from) & 1)) {
+      // The pawn taken en passant stood beside the from-square, on the to-file.
+      restore_piece(previous_ep, 1 - side, to > from ? to - NORTH : to - SOUTH);
+    }
+  } else if (type == KING && is_castling_step(from, to)) {
+    const Castling& c = castling_of(side, from, to);
+    move_piece(board[c.rook_to], side, ROOK, c.rook_to, c.rook_from);
+  }
 }
 
 template <int SIDE>
@@ -138,19 +167,10 @@ void unmake(Move move, int previous_ep) {
   int type = board[mover + TYPE_OFFSET];
   move_piece(mover, SIDE, type, to, from);
   if (captured != NO_PIECE) restore_piece(captured, 1 - SIDE, to);
-  if (move_promotion(move)) {
-    change_type(mover, SIDE, from, type, PAWN);
-    type = PAWN;
-  }
-  if (type == PAWN) {
-    if (captured == NO_PIECE && ((to - from) & 1)) {
-      // The pawn taken en passant stood beside the from-square, on the to-file.
-      restore_piece(previous_ep, 1 - SIDE, to > from ? to - NORTH : to - SOUTH);
-    }
-  } else if (type == KING && is_castling_step(from, to)) {
-    const Castling& c = castling_of(SIDE, from, to);
-    move_piece(board[c.rook_to], SIDE, ROOK, c.rook_to, c.rook_from);
-  }
+  bool diagonal_step = (to - from) & 1;
+  if (move_promotion(move) || (type == PAWN && diagonal_step && captured == NO_PIECE) ||
+      (type == KING && is_castling_step(from, to)))
+    unmake_rare(move, SIDE, type, previous_ep);
   in_check = 0;
 }
 
