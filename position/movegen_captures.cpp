@@ -20,6 +20,28 @@ Bitboard pawns_that_may_push_captures(const Sides& s) {
 
 }  // namespace
 
+// The share of the pinned pieces and of the pawns that may take en passant,
+// which few positions have: apart, so that the common count needs fewer
+// registers.
+template <int SIDE>
+int pinned_figure(const Sides& s, Bitboard one_by_one) {
+  int count = 0, contacts = 0;
+  for (Bitboard b = one_by_one; b; b &= b - 1) {
+    int index = lowest(b);
+    count += pawn_moves<PUSH_NONE>(square88(index), SIDE, s.allowed(index), contacts);
+  }
+  for (Bitboard b = s.pinned & ~pieces_of[SIDE][PAWN]; b; b &= b - 1) {
+    int index = lowest(b);
+    int type = board[board[square88(index)] + TYPE_OFFSET];
+    if (type == KNIGHT)
+      count += popcount(knight_targets[index] & s.occupied);
+    else
+      count += pinned_figure(slider_reach(type, index, s.occupied), s.pin_line(index),
+                             king_targets[index], s);
+  }
+  return count + contacts;
+}
+
 template <int SIDE>
 int capture_mode_figure() {
   const Sides s(SIDE);
@@ -28,12 +50,7 @@ int capture_mode_figure() {
 
   Bitboard one_by_one = pawns_counted_one_by_one(s);
   count += pawn_steps<SIDE>(own[PAWN] & ~one_by_one, s).figure();
-  int contacts = 0;
-  for (Bitboard b = one_by_one; b; b &= b - 1) {
-    int index = lowest(b);
-    count += pawn_moves<PUSH_NONE>(square88(index), SIDE, s.allowed(index), contacts);
-  }
-  count += contacts;
+  if (one_by_one | s.pinned) count += pinned_figure<SIDE>(s, one_by_one);
 
   for (Bitboard b = own[KNIGHT] & ~s.pinned; b; b &= b - 1)
     count += reach_figure(knight_targets[lowest(b)], s);
@@ -43,15 +60,6 @@ int capture_mode_figure() {
     count += reach_figure(diagonal_reach(lowest(b), s.occupied), s);
   for (Bitboard b = (own[ROOK] | own[QUEEN]) & ~s.pinned; b; b &= b - 1)
     count += reach_figure(orthogonal_reach(lowest(b), s.occupied), s);
-  for (Bitboard b = s.pinned & ~own[PAWN]; b; b &= b - 1) {
-    int index = lowest(b);
-    int type = board[board[square88(index)] + TYPE_OFFSET];
-    if (type == KNIGHT)
-      count += popcount(knight_targets[index] & s.occupied);
-    else
-      count += pinned_figure(slider_reach(type, index, s.occupied), s.pin_line(index),
-                             king_targets[index], s);
-  }
   return count;
 }
 
