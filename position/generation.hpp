@@ -94,16 +94,19 @@ struct Sides {
 // it open behind it). The piece a king takes attacks nothing on its own
 // square, so the attack sets of the enemy's pawns, knights and king may
 // include it.
-inline Bitboard legal_king_steps(const Sides& s, Bitboard among = ~Bitboard(0)) {
-  const Bitboard* e = pieces_of[s.enemy];
-  Bitboard candidates = king_targets[s.king] & ~s.own & ~e[KING] & among;
+// (It takes the view's fields one by one: where it is not inlined, a view
+// passed by reference would have to live in memory in every caller.)
+inline Bitboard king_steps_among(int king, int enemy, Bitboard own, Bitboard occupied,
+                                 Bitboard among) {
+  const Bitboard* e = pieces_of[enemy];
+  Bitboard candidates = king_targets[king] & ~own & ~e[KING] & among;
   if (!candidates) return 0;
   Bitboard pawns = e[PAWN];
-  Bitboard attacked = s.enemy == WHITE ? pawn_attacks<WHITE>(pawns) : pawn_attacks<BLACK>(pawns);
-  attacked |= king_targets[index64(board[king_slot(s.enemy)])];
+  Bitboard attacked = enemy == WHITE ? pawn_attacks<WHITE>(pawns) : pawn_attacks<BLACK>(pawns);
+  attacked |= king_targets[index64(board[king_slot(enemy)])];
   for (Bitboard b = e[KNIGHT]; b; b &= b - 1) attacked |= knight_targets[lowest(b)];
   Bitboard orthogonal = e[ROOK] | e[QUEEN], diagonal = e[BISHOP] | e[QUEEN];
-  Bitboard lifted = s.occupied ^ bit64(s.king);
+  Bitboard lifted = occupied ^ bit64(king);
   Bitboard legal = 0;
   for (Bitboard c = candidates & ~attacked; c; c &= c - 1) {
     int t = lowest(c);
@@ -112,6 +115,9 @@ inline Bitboard legal_king_steps(const Sides& s, Bitboard among = ~Bitboard(0)) 
     legal |= c & (0 - c);
   }
   return legal;
+}
+inline Bitboard legal_king_steps(const Sides& s, Bitboard among = ~Bitboard(0)) {
+  return king_steps_among(s.king, s.enemy, s.own, s.occupied, among);
 }
 
 // The pieces giving check to the side of `s`.
