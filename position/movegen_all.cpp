@@ -17,12 +17,12 @@ namespace {
 // One ray of a slider, nearest square first; `targets` are the squares it
 // may move to.
 template <int STEP>
-inline void push_ray(int from, int index, Bitboard targets, const Sides& s) {
+inline void push_ray(int from, int index, Bitboard targets, Bitboard occupied) {
   Bitboard r = ray[direction_of(STEP)][index] & targets;
   if (!r) return;
   int t = from + STEP;
-  for (int n = popcount(r & ~s.occupied); n > 0; n--, t += STEP) push_known(from, t, 0);
-  if (r & s.occupied) push_known(from, t, board[t]);
+  for (int n = popcount(r & ~occupied); n > 0; n--, t += STEP) push_known(from, t, 0);
+  if (r & occupied) push_known(from, t, board[t]);
 }
 
 constexpr std::size_t step_count(int type) {
@@ -33,18 +33,18 @@ constexpr std::size_t step_count(int type) {
 
 // A slider's moves in the order of its step list, each ray unrolled.
 template <int TYPE>
-inline void push_rays(int from, Bitboard targets, const Sides& s) {
+inline void push_rays(int from, Bitboard targets, Bitboard occupied) {
   int index = index64(from);
   [&]<std::size_t... D>(std::index_sequence<D...>) {
-    (push_ray<piece_directions[TYPE][D]>(from, index, targets, s), ...);
+    (push_ray<piece_directions[TYPE][D]>(from, index, targets, occupied), ...);
   }(std::make_index_sequence<step_count(TYPE)>());
 }
 
-void push_slider_moves(int from, int type, Bitboard targets, const Sides& s) {
+void push_slider_moves(int from, int type, Bitboard targets, Bitboard occupied) {
   switch (type) {
-    case BISHOP: push_rays<BISHOP>(from, targets, s); break;
-    case ROOK: push_rays<ROOK>(from, targets, s); break;
-    default: push_rays<QUEEN>(from, targets, s);
+    case BISHOP: push_rays<BISHOP>(from, targets, occupied); break;
+    case ROOK: push_rays<ROOK>(from, targets, occupied); break;
+    default: push_rays<QUEEN>(from, targets, occupied);
   }
 }
 
@@ -124,10 +124,10 @@ int all_moves() {
       if (pinned) {
         Bitboard line = s.pin_line(index);
         count += pinned_figure(reach, line, king_targets[index], s);
-        push_slider_moves(from, type, reach & line & movable, s);
+        push_slider_moves(from, type, reach & line & movable, s.occupied);
       } else {
         count += reach_figure(reach, s);
-        push_slider_moves(from, type, reach & movable, s);
+        push_slider_moves(from, type, reach & movable, s.occupied);
       }
     }
   }

@@ -19,113 +19,116 @@ constexpr int ENTERED_BY_NULL_MOVE = 1;
 
 namespace {
 
-// The selection step over a node's list, with shortcuts that leave the
-// chosen move unchanged:
+// Where the captures of a long list stand, and their keys: the first pick
+// notes them, so that later picks look at those alone, not at every quiet
+// move again. Past a few dozen captures pick_best walks the list as before.
+// It lives apart from the selection state, which the compiler can then keep
+// in registers.
+struct CaptureNotes {
+  static constexpr int SIZE = 24, NOT_YET = -1, TOO_MANY = -2;
+  int count = NOT_YET;
+  Move* at[SIZE];
+  int key[SIZE];
+};
+
+void note_captures(CaptureNotes& notes, Move* p, Move* end) {
+  notes.count = 0;
+  for (; p < end; p++) {
+    int key = capture_key(*p);
+    if (key == 0) continue;
+    if (notes.count == CaptureNotes::SIZE) {
+      notes.count = CaptureNotes::TOO_MANY;
+      return;
+    }
+    notes.at[notes.count] = p;
+    notes.key[notes.count++] = key;
+  }
+}
+
+// pick_best(p, end), from the notes.
+Move* noted_best(CaptureNotes& notes, Move* p, Move* end) {
+  if (notes.count == CaptureNotes::NOT_YET) note_captures(notes, p, end);
+  if (notes.count == CaptureNotes::TOO_MANY) return pick_best(p, end);
+  int b = -1;
+  for (int i = 0; i < notes.count; i++)
+    if (b < 0 || notes.key[i] > notes.key[b] || (notes.key[i] == notes.key[b] && notes.at[i] < notes.at[b]))
+      b = i;
+  return b < 0 ? p : notes.at[b];
+}
+
+// The entry at q is searched at p, and the one at p goes to q.
+void noted_swap(CaptureNotes& notes, Move* p, Move* q) {
+  for (int i = 0; i < notes.count; i++) {
+    if (notes.at[i] == q) {
+      notes.count--;
+      notes.at[i] = notes.at[notes.count];
+      notes.key[i] = notes.key[notes.count];
+      i--;
+    } else if (notes.at[i] == p) {
+      notes.at[i] = q;
+    }
+  }
+}
+
+// The first move of a list that is not yet generated, when it can be known
+// without the list: the killer when it is legal, else the best capture (see
+// NodeMoves). 0 when the list must be generated first.
+Move first_before_list(Move* start, int ply, bool use_lookups) {
+  if (move_limit - start < most_moves(side_to_move)) return 0;
+  if (use_lookups) {
+    // find_pv_or_killer's first call; the killer test holds out of check.
+    if (follow_pv || in_check) return 0;
+    if (quiet_move_is_generated(killers[ply])) return killers[ply];
+  }
+  return best_capture();
+}
+
+// Generates the node's list at start, with its own check flag (after a move
+// searched before the list, unmake_move has cleared in_check), and puts that
+// move first. Returns the list's end.
+Move* generate_list(Move* start, uint8_t check, Move searched_first) {
+  uint8_t after = in_check;
+  in_check = check;
+  mobility[side_to_move] = generate_moves(ALL_MOVES, side_to_move);
+  in_check = after;
+  if (searched_first) std::swap(*start, *std::find(start, move_top, searched_first));
+  return move_top;
+}
+
+// A node's moves in either search, picked with these shortcuts, which leave
+// the chosen move unchanged:
 // - once pick_best has found no capture left (it then returns the first
 //   entry), it is not called again: exchanges bring no capture back;
 // - find_pv_or_killer, once a call has ended with follow_pv clear, can only
 //   have looked for the killer, which is then searched or absent; as nothing
 //   sets follow_pv or this ply's killer while the node runs (children store
 //   killers at deeper plies), every later call would return null;
-// - the first pick notes where the captures stand and their keys, so that
-//   later picks look at those alone, not at every quiet move again. (Past
-//   a few dozen captures pick_best walks the list as before.)
-class Selector {
- public:
-  bool lookups_done = false;
-
-  Move select(Move* p, Move* end, int ply, bool use_lookups) {
-    Move* q = nullptr;
-    if (use_lookups && !(lookups_done && !follow_pv)) {
-      q = find_pv_or_killer(p, end, ply);
-      if (!follow_pv) lookups_done = true;
-    }
-    if (!q) {
-      q = p;
-      if (captures_left_) {
-        q = best_capture(p, end);
-        captures_left_ = move_captured(*q) != 0;
-      }
-    }
-    if (captures_left_ && noted_ > 0) taken(p, q);
-    if (q != p) {
-      Move t = *p;
-      *p = *q;
-      *q = t;
-    }
-    return *p;
-  }
-
- private:
-  // pick_best(p, end), from the noted captures.
-  Move* best_capture(Move* p, Move* end) {
-    if (noted_ == NOT_YET) {
-      if (end - p < 12) return pick_best(p, end);
-      note(p, end);
-    }
-    if (noted_ == TOO_MANY) return pick_best(p, end);
-    int b = -1;
-    for (int i = 0; i < noted_; i++)
-      if (b < 0 || key_[i] > key_[b] || (key_[i] == key_[b] && at_[i] < at_[b])) b = i;
-    return b < 0 ? p : at_[b];
-  }
-  void note(Move* p, Move* end) {
-    noted_ = 0;
-    for (; p < end; p++) {
-      int key = capture_key(*p);
-      if (key == 0) continue;
-      if (noted_ == NOTES) {
-        noted_ = TOO_MANY;
-        return;
-      }
-      at_[noted_] = p;
-      key_[noted_++] = key;
-    }
-  }
-  // The entry at q is searched at p, and the one at p goes to q.
-  void taken(Move* p, Move* q) {
-    for (int i = 0; i < noted_; i++) {
-      if (at_[i] == q) {
-        noted_--;
-        at_[i] = at_[noted_];
-        key_[i] = key_[noted_];
-        i--;
-      } else if (at_[i] == p) {
-        at_[i] = q;
-      }
-    }
-  }
-
-  static constexpr int NOTES = 24, NOT_YET = -1, TOO_MANY = -2;
-  bool captures_left_ = true;
-  int noted_ = NOT_YET;
-  Move* at_[NOTES];
-  int key_[NOTES];
-};
-
-// A node's moves, picked by a Selector, in either search. A node that
-// generates its list (the all-moves mode) may search its first move before
-// it does: the killer when it is legal, else the best capture, both known
-// without the list. Most such nodes cut off on that move and never generate
-// the rest. When the list is generated after all, that move is swapped to
-// its front, as the first selection would have done. This is done only where
-// the list cannot lose moves to a full stack, so that the two ways agree.
-// (The figure that generation stores is evaluated only at a node that lost
-// every move to the stack, so a node that never generates needs none.)
+// - a long list's captures are noted (CaptureNotes);
+// - a node that generates its list (the all-moves mode) may search its first
+//   move before it does: the killer when it is legal, else the best capture,
+//   both known without the list. Most such nodes cut off on that move and
+//   never generate the rest. When the list is generated after all, that move
+//   is swapped to its front, as the first selection would have done. This is
+//   done only where the list cannot lose moves to a full stack, so that the
+//   two ways agree. (The figure that generation stores is evaluated only at a
+//   node that lost every move to the stack, so a node that never generates
+//   needs none.)
 class NodeMoves {
  public:
   // The list of generate_moves(ALL_MOVES, side_to_move), when needed.
-  NodeMoves(Move* start, int ply, bool use_lookups)
-      : start_(start), ply_(ply), use_lookups_(use_lookups) {}
+  NodeMoves(Move* start, int ply, bool use_lookups, CaptureNotes& notes)
+      : start_(start), ply_(ply), use_lookups_(use_lookups), notes_(&notes) {}
   // A list already pushed, from start to move_top.
-  explicit NodeMoves(Move* start) : start_(start), end_(move_top), ply_(0), use_lookups_(false) {}
+  NodeMoves(Move* start, CaptureNotes& notes)
+      : start_(start), end_(move_top), ply_(0), use_lookups_(false), notes_(&notes) {}
 
-  // The first move to search, then each next one; 0 after the last. The
-  // work done once a node is in first, apart from next, which runs once a
-  // move.
+  // The first move to search, then each next one; 0 after the last.
   Move first() {
     if (!end_) {
-      if ((early_ = before_the_list())) return early_;
+      if ((early_ = first_before_list(start_, ply_, use_lookups_))) {
+        lookups_done_ = use_lookups_;
+        return early_;
+      }
       generate();
     }
     return pick();
@@ -140,28 +143,30 @@ class NodeMoves {
   bool lost_moves() const { return lost_moves_; }
 
  private:
-  Move pick() { return p_ < end_ ? selector_.select(p_, end_, ply_, use_lookups_) : 0; }
-  Move before_the_list() {
-    if (move_limit - start_ < most_moves(side_to_move)) return 0;
-    if (use_lookups_) {
-      // find_pv_or_killer's first call; the killer test holds out of check.
-      if (follow_pv || in_check) return 0;
-      selector_.lookups_done = true;
-      if (quiet_move_is_generated(killers[ply_])) return killers[ply_];
-    }
-    return best_capture();
-  }
   void generate() {
-    // After a move searched before the list, unmake_move has cleared
-    // in_check; the list is of the node's own position.
-    uint8_t after = in_check;
-    in_check = check_;
     unsigned drops = dropped_moves;
-    mobility[side_to_move] = generate_moves(ALL_MOVES, side_to_move);
-    end_ = move_top;
+    end_ = generate_list(start_, check_, early_);
     lost_moves_ = dropped_moves != drops;
-    in_check = after;
-    if (early_) std::swap(*start_, *std::find(start_, end_, early_));
+  }
+  Move pick() {
+    if (p_ >= end_) return 0;
+    Move* p = p_;
+    Move* q = nullptr;
+    if (use_lookups_ && !(lookups_done_ && !follow_pv)) {
+      q = find_pv_or_killer(p, end_, ply_);
+      if (!follow_pv) lookups_done_ = true;
+    }
+    if (!q) {
+      q = p;
+      if (captures_left_) {
+        bool short_list = notes_->count == CaptureNotes::NOT_YET && end_ - p < 12;
+        q = short_list ? pick_best(p, end_) : noted_best(*notes_, p, end_);
+        captures_left_ = move_captured(*q) != 0;
+      }
+    }
+    if (captures_left_ && notes_->count > 0) noted_swap(*notes_, p, q);
+    if (q != p) std::swap(*p, *q);
+    return *p;
   }
 
   Move* start_;
@@ -170,9 +175,11 @@ class NodeMoves {
   uint8_t check_ = in_check;
   int ply_;
   bool use_lookups_;
+  bool lookups_done_ = false;
+  bool captures_left_ = true;
   bool lost_moves_ = false;
   Move early_ = 0;
-  Selector selector_;
+  CaptureNotes* notes_;
 };
 
 }  // namespace
@@ -193,7 +200,8 @@ int quiesce_moves(int alpha, int beta, int depth, int best) {
     return lost ? evaluate() : -MATE_SCORE;
   }
   if (!in_check) capture_mode_push(side_to_move);
-  NodeMoves moves = in_check ? NodeMoves(start, 0, false) : NodeMoves(start);
+  CaptureNotes notes;
+  NodeMoves moves = in_check ? NodeMoves(start, 0, false, notes) : NodeMoves(start, notes);
   for (Move move = moves.first(); move; move = moves.next()) {
     int saved_rights = castle_rights;
     int previous_ep;
@@ -278,7 +286,8 @@ int search_node(int alpha, int beta, int depth, int root_depth, int null_state, 
     if (score >= beta) return score;
   }
 
-  NodeMoves moves(start, ply, null_state == 0);
+  CaptureNotes notes;
+  NodeMoves moves(start, ply, null_state == 0, notes);
   for (Move move = moves.first(); move; move = moves.next()) {
     int saved_rights = castle_rights;
     int previous_ep;
