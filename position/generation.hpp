@@ -139,10 +139,11 @@ inline int reach_figure(Bitboard reach, const Sides& s) {
 // every first step is illegal: an empty first square gives that ray up, an
 // occupied one is still a contact. `first_steps` are the squares a first
 // step reaches (the neighbours for a slider, all targets for a knight).
-inline int pinned_figure(Bitboard reach, Bitboard line, Bitboard first_steps, const Sides& s) {
+inline int pinned_figure(Bitboard reach, Bitboard line, Bitboard first_steps,
+                         Bitboard capturable, Bitboard occupied) {
   Bitboard along = reach & line;
-  return popcount(along) + popcount(along & s.capturable) +
-         popcount(reach & ~line & first_steps & s.occupied);
+  return popcount(along) + popcount(along & capturable) +
+         popcount(reach & ~line & first_steps & occupied);
 }
 
 // The direction of each king step, by table, for the steps from SOUTH_WEST
@@ -266,12 +267,13 @@ inline void push_pawn(int from, int to, int occupant, bool promotes) {
   }
 }
 
-// A pawn's legal moves, pushed as `P` says; adds its contacts. `allowed`
-// holds the to-squares where its moves are legal: everywhere, its pin line,
-// or the squares that answer a check. En passant, rare and subtle (it takes
-// a pawn off another square), asks move_is_legal.
+// A pawn's legal moves, pushed as `P` says; returns its share of the figure,
+// its legal moves and contacts. `allowed` holds the to-squares where its
+// moves are legal: everywhere, its pin line, or the squares that answer a
+// check. En passant, rare and subtle (it takes a pawn off another square),
+// asks move_is_legal.
 template <PawnPushes P>
-int pawn_moves(int from, int side, Bitboard allowed, int& contacts) {
+int pawn_moves(int from, int side, Bitboard allowed) {
   int count = 0;
   int fwd = side == WHITE ? NORTH : SOUTH;
   int ahead = from + fwd;
@@ -292,7 +294,7 @@ int pawn_moves(int from, int side, Bitboard allowed, int& contacts) {
     if (!on_board(t)) continue;
     int occupant = board[t];
     if (occupant == NO_PIECE) continue;
-    contacts++;
+    count++;  // a contact
     if (slot_side(occupant) == side || is_king_slot(occupant) || !(allowed & bit(t))) continue;
     count++;
     push_pawn<P>(from, t, occupant, last_rank);
@@ -336,8 +338,7 @@ struct SlotOrder {
       int from = board[slot];
       int type = board[slot + TYPE_OFFSET];
       if (type == PAWN) {
-        int ignored = 0;
-        pawn_moves<P>(from, side, targets[n], ignored);
+        pawn_moves<P>(from, side, targets[n]);
       } else if (type & SLIDER) {
         push_rays_in_order(from, type, targets[n]);
       } else {

@@ -84,25 +84,22 @@ bool now_attacks_king(int type, int to, Bitboard moved) {
 }
 
 // What make does besides for a promotion, an en passant capture or castling;
-// returns the mover's type after the move and adds the squares it empties to
-// `moved`.
-int make_rare(Move move, int side, int type, int old_ep, Bitboard& moved) {
+// returns the squares, other than the mover's, that the move empties or fills.
+Bitboard make_rare(Move move, int side, int type, int old_ep) {
   int from = move_from(move), to = move_to(move);
   if (int promotion = move_promotion(move)) {
     change_type(board[from], side, from, type, promotion);
-    return promotion;
+    return 0;
   }
   if (type == PAWN) {
     int square = board[old_ep];
     board[square] = NO_PIECE;
     remove_piece(old_ep, 1 - side, square);
-    moved |= bit(square);
-  } else {
-    const Castling& c = castling_of(side, from, to);
-    move_piece(board[c.rook_from], side, ROOK, c.rook_from, c.rook_to);
-    moved |= bit(c.rook_from) | bit(c.rook_to);
+    return bit(square);
   }
-  return type;
+  const Castling& c = castling_of(side, from, to);
+  move_piece(board[c.rook_from], side, ROOK, c.rook_from, c.rook_to);
+  return bit(c.rook_from) | bit(c.rook_to);
 }
 
 // make_move and unmake_move for each side, so that the side's own tables
@@ -126,8 +123,10 @@ int make(Move move, int& previous_ep) {
     if (d == 2 * NORTH || d == 2 * SOUTH) ep_slot = mover;
   }
   if (move_promotion(move) || (type == PAWN && ((to - from) & 1) && captured == NO_PIECE) ||
-      (type == KING && is_castling_step(from, to)))
-    type = make_rare(move, SIDE, type, old_ep, moved);
+      (type == KING && is_castling_step(from, to))) {
+    moved |= make_rare(move, SIDE, type, old_ep);
+    if (int promotion = move_promotion(move)) type = promotion;
+  }
   if (captured != NO_PIECE) remove_piece(captured, ENEMY, to);
   move_piece(mover, SIDE, type, from, to);
 

@@ -90,7 +90,6 @@ int all_moves() {
   push_steps_in_order(square88(s.king), KING, king_steps);
 
   const Bitboard movable = ~s.own & ~pieces_of[s.enemy][KING];
-  int contacts = 0;
   for (int n = 1, slot = next_slot(king_slot(SIDE)); n < SLOTS_PER_SIDE;
        n++, slot = next_slot(slot)) {
     int from = board[slot];
@@ -108,8 +107,7 @@ int all_moves() {
           push_known(from, from + FORWARD + WEST, board[from + FORWARD + WEST]);
       } else {
         // s.allowed(index), from the pin test at hand
-        count += pawn_moves<PUSH_ALL>(from, SIDE, pinned ? s.pin_line(index) : ~Bitboard(0),
-                                      contacts);
+        count += pawn_moves<PUSH_ALL>(from, SIDE, pinned ? s.pin_line(index) : ~Bitboard(0));
       }
     } else if (type == KNIGHT) {
       Bitboard targets = knight_targets[index];
@@ -123,7 +121,7 @@ int all_moves() {
       Bitboard reach = slider_reach(type, index, s.occupied);
       if (pinned) {
         Bitboard line = s.pin_line(index);
-        count += pinned_figure(reach, line, king_targets[index], s);
+        count += pinned_figure(reach, line, king_targets[index], s.capturable, s.occupied);
         push_slider_moves(from, type, reach & line & movable, s.occupied);
       } else {
         count += reach_figure(reach, s);
@@ -132,7 +130,7 @@ int all_moves() {
     }
   }
   push_castling<SIDE>(s);
-  return count + contacts;
+  return count;
 }
 
 }  // namespace

@@ -22,24 +22,27 @@ Bitboard pawns_that_may_push_captures(const Sides& s) {
 
 // The share of the pinned pieces and of the pawns that may take en passant,
 // which few positions have: apart, so that the common count needs fewer
-// registers.
+// registers. (It takes the view's fields one by one: the view passed by
+// reference would have to live in memory where this is not inlined.)
 template <int SIDE>
-int pinned_figure(const Sides& s, Bitboard one_by_one) {
-  int count = 0, contacts = 0;
+int pinned_share(int king, Bitboard occupied, Bitboard capturable, Bitboard pinned,
+                 Bitboard one_by_one) {
+  int count = 0;
   for (Bitboard b = one_by_one; b; b &= b - 1) {
     int index = lowest(b);
-    count += pawn_moves<PUSH_NONE>(square88(index), SIDE, s.allowed(index), contacts);
+    Bitboard allowed = (pinned & bit64(index)) ? line_through[king][index] : ~Bitboard(0);
+    count += pawn_moves<PUSH_NONE>(square88(index), SIDE, allowed);
   }
-  for (Bitboard b = s.pinned & ~pieces_of[SIDE][PAWN]; b; b &= b - 1) {
+  for (Bitboard b = pinned & ~pieces_of[SIDE][PAWN]; b; b &= b - 1) {
     int index = lowest(b);
     int type = board[board[square88(index)] + TYPE_OFFSET];
     if (type == KNIGHT)
-      count += popcount(knight_targets[index] & s.occupied);
+      count += popcount(knight_targets[index] & occupied);
     else
-      count += pinned_figure(slider_reach(type, index, s.occupied), s.pin_line(index),
-                             king_targets[index], s);
+      count += pinned_figure(slider_reach(type, index, occupied), line_through[king][index],
+                             king_targets[index], capturable, occupied);
   }
-  return count + contacts;
+  return count;
 }
 
 template <int SIDE>
@@ -50,7 +53,8 @@ int capture_mode_figure() {
 
   Bitboard one_by_one = pawns_counted_one_by_one(s);
   count += pawn_steps<SIDE>(own[PAWN] & ~one_by_one, s).figure();
-  if (one_by_one | s.pinned) count += pinned_figure<SIDE>(s, one_by_one);
+  if (one_by_one | s.pinned)
+    count += pinned_share<SIDE>(s.king, s.occupied, s.capturable, s.pinned, one_by_one);
 
   for (Bitboard b = own[KNIGHT] & ~s.pinned; b; b &= b - 1)
     count += reach_figure(knight_targets[lowest(b)], s);
