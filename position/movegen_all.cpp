@@ -184,6 +184,14 @@ int quiet_move_is_generated(Move move) {
   return (reach & target) && (allowed() & target);
 }
 
+Move first_king_step() {
+  const Sides s(side_to_move);
+  Bitboard steps = legal_king_steps(s);
+  if (!steps) return 0;
+  int from = square88(s.king), to = first_target(from, KING, steps);
+  return make_move_word(from, to, 0, board[to]);
+}
+
 int most_moves(int side) {
   // A queen reaches at most 27 squares, a rook 14, a bishop 13, a knight 8
   // and a king 8, with its two castlings besides; a pawn has at most four

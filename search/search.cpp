@@ -83,15 +83,27 @@ Move first_before_list(Move* start, int ply, bool use_lookups) {
   return best_capture();
 }
 
+// The second move of a list that is not yet generated, after the killer
+// searched first: the best capture, unless the killer's swap to the front
+// moved a capture (the list's first entry) and so could change which of two
+// equal captures comes first. 0 when the list must be generated first.
+Move second_before_list() {
+  Move front = first_king_step();
+  if (!front || move_captured(front)) return 0;
+  return best_capture();
+}
+
 // Generates the node's list at start, with its own check flag (after a move
-// searched before the list, unmake_move has cleared in_check), and puts that
-// move first. Returns the list's end.
-Move* generate_list(Move* start, uint8_t check, Move searched_first) {
+// searched before the list, unmake_move has cleared in_check), and swaps the
+// moves searched before it to the front, in turn, as the selection would
+// have done. Returns the list's end.
+Move* generate_list(Move* start, uint8_t check, Move first, Move second) {
   uint8_t after = in_check;
   in_check = check;
   mobility[side_to_move] = generate_moves(ALL_MOVES, side_to_move);
   in_check = after;
-  if (searched_first) std::swap(*start, *std::find(start, move_top, searched_first));
+  if (first) std::swap(*start, *std::find(start, move_top, first));
+  if (second) std::swap(start[1], *std::find(start + 1, move_top, second));
   return move_top;
 }
 
@@ -106,13 +118,13 @@ Move* generate_list(Move* start, uint8_t check, Move searched_first) {
 // - a long list's captures are noted (CaptureNotes);
 // - a node that generates its list (the all-moves mode) may search its first
 //   move before it does: the killer when it is legal, else the best capture,
-//   both known without the list. Most such nodes cut off on that move and
-//   never generate the rest. When the list is generated after all, that move
-//   is swapped to its front, as the first selection would have done. This is
-//   done only where the list cannot lose moves to a full stack, so that the
-//   two ways agree. (The figure that generation stores is evaluated only at a
-//   node that lost every move to the stack, so a node that never generates
-//   needs none.)
+//   both known without the list; and after the killer, the best capture.
+//   Most such nodes cut off on those moves and never generate the rest. When
+//   the list is generated after all, those moves are swapped to its front,
+//   as the selection would have done. This is done only where the list
+//   cannot lose moves to a full stack, so that the two ways agree. (The
+//   figure that generation stores is evaluated only at a node that lost
+//   every move to the stack, so a node that never generates needs none.)
 class NodeMoves {
  public:
   // The list of generate_moves(ALL_MOVES, side_to_move), when needed.
@@ -135,7 +147,12 @@ class NodeMoves {
   }
   Move next() {
     p_++;
-    if (!end_) generate();
+    if (!end_) {
+      // After the killer: a capture, when one is known without the list.
+      if (p_ == start_ + 1 && move_captured(early_) == 0 && (second_ = second_before_list()))
+        return second_;
+      generate();
+    }
     return pick();
   }
   // Whether the node has no move, and if so whether the stack lost some.
@@ -145,7 +162,7 @@ class NodeMoves {
  private:
   void generate() {
     unsigned drops = dropped_moves;
-    end_ = generate_list(start_, check_, early_);
+    end_ = generate_list(start_, check_, early_, second_);
     lost_moves_ = dropped_moves != drops;
   }
   Move pick() {
@@ -178,7 +195,7 @@ class NodeMoves {
   bool lookups_done_ = false;
   bool captures_left_ = true;
   bool lost_moves_ = false;
-  Move early_ = 0;
+  Move early_ = 0, second_ = 0;  // searched before the list
   CaptureNotes* notes_;
 };
 

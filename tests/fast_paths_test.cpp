@@ -27,7 +27,8 @@ int compared = 0;
 
 // What the searches ask of the all-moves list before generating it: its
 // best capture (pick_best's first choice, when that takes a piece), a bound
-// on its length, and out of check whether a quiet word is in it, asked of
+// on its length, and out of check its first entry when the king's, and
+// whether a quiet word is in it, asked of
 // `words` (moves of other positions, as killers are) and of the list's own,
 // each also with its promotion byte changed.
 void compare_parts(const char* where, std::vector<Move> list, const std::vector<Move>& words) {
@@ -41,6 +42,8 @@ void compare_parts(const char* where, std::vector<Move> list, const std::vector<
   ASSERT_EQ(best_capture(), best) << where;
   ASSERT_LE(int(list.size()), most_moves(side_to_move)) << where;
   if (in_check) return;
+  bool king_first = !list.empty() && is_king_slot(board[move_from(list[0])]);
+  ASSERT_EQ(first_king_step(), king_first ? list[0] : 0) << where;
   for (const std::vector<Move>* ws : {&words, const_cast<const std::vector<Move>*>(&list)}) {
     for (Move word : *ws) {
       if (move_captured(word) != 0) continue;

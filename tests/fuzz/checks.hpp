@@ -137,9 +137,9 @@ inline void generate_into(int (*generate)(int, int), int mode, Generated& g) {
 
 // What the searches ask of the all-moves list `all` before generating it:
 // its best capture (pick_best's first choice, when that takes a piece), a
-// bound on its length, and out of check whether a quiet word of the side to
-// move, any from-square of its pieces to any square, with or without a
-// promotion byte, is in the list.
+// bound on its length, and out of check its first entry when the king's,
+// and whether a quiet word of the side to move, any from-square of its
+// pieces to any square, with or without a promotion byte, is in the list.
 inline void check_list_parts(Generated& all) {
   Move best = 0;
   if (all.length > 0) {
@@ -150,6 +150,8 @@ inline void check_list_parts(Generated& all) {
   FUZZ_CHECK(best_capture() == best);
   FUZZ_CHECK(all.length <= most_moves(side_to_move));
   if (in_check) return;
+  bool king_first = all.length > 0 && is_king_slot(board[move_from(all.moves[0])]);
+  FUZZ_CHECK(first_king_step() == (king_first ? all.moves[0] : 0));
   for (int from = 0; from < 128; from++) {
     if (!on_board(from) || board[from] == NO_PIECE || slot_side(board[from]) != side_to_move)
       continue;
