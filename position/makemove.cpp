@@ -78,9 +78,12 @@ bool now_attacks_king(int type, int to, Bitboard moved) {
   if (type == PAWN && (pawn_attackers[SIDE][king] & bit(to))) return true;
   if (type == KNIGHT && (knight_targets[king] & bit(to))) return true;
   Bitboard occupied = occupied_by[WHITE] | occupied_by[BLACK];
-  if ((orthogonal_lines[king] & moved) && (orthogonal_reach(king, occupied) & (p[ROOK] | p[QUEEN])))
+  Bitboard orthogonal = orthogonal_lines[king], diagonal = diagonal_lines[king];
+  if ((orthogonal & moved) && (orthogonal & (p[ROOK] | p[QUEEN])) &&
+      (orthogonal_reach(king, occupied) & (p[ROOK] | p[QUEEN])))
     return true;
-  return (diagonal_lines[king] & moved) && (diagonal_reach(king, occupied) & (p[BISHOP] | p[QUEEN]));
+  return (diagonal & moved) && (diagonal & (p[BISHOP] | p[QUEEN])) &&
+         (diagonal_reach(king, occupied) & (p[BISHOP] | p[QUEEN]));
 }
 
 // What make does besides for a promotion, an en passant capture or castling;
