@@ -53,12 +53,7 @@ Move best_capture_of() {
     Bitboard diagonal = own[BISHOP] | own[QUEEN], orthogonal = own[ROOK] | own[QUEEN];
     for (Bitboard b = diagonal | orthogonal; b; b &= b - 1) {
       int index = lowest(b);
-      Bitboard targets = allowed(index), captures = 0;
-      if ((diagonal & bit64(index)) && (diagonal_lines[index] & targets))
-        captures = diagonal_reach(index, s.occupied) & targets;
-      if ((orthogonal & bit64(index)) && (orthogonal_lines[index] & targets))
-        captures |= orthogonal_reach(index, s.occupied) & targets;
-      note(index, captures);
+      note(index, line_piece_targets(index, diagonal, orthogonal, allowed(index), s.occupied));
     }
   }
   if (!taken) return 0;

@@ -120,6 +120,19 @@ inline Bitboard legal_king_steps(const Sides& s, Bitboard among = ~Bitboard(0)) 
   return king_steps_among(s.king, s.enemy, s.own, s.occupied, among);
 }
 
+// What a line piece on `index` reaches among `targets`: along diagonals if
+// it is in `diagonal`, along ranks and files if in `orthogonal` (a queen is
+// in both); each reach is looked up only when a target lies on its lines.
+inline Bitboard line_piece_targets(int index, Bitboard diagonal, Bitboard orthogonal,
+                                   Bitboard targets, Bitboard occupied) {
+  Bitboard reached = 0;
+  if ((diagonal & bit64(index)) && (diagonal_lines[index] & targets))
+    reached = diagonal_reach(index, occupied) & targets;
+  if ((orthogonal & bit64(index)) && (orthogonal_lines[index] & targets))
+    reached |= orthogonal_reach(index, occupied) & targets;
+  return reached;
+}
+
 // The pieces giving check to the side of `s`.
 inline Bitboard checkers_of(const Sides& s) {
   const Bitboard* e = pieces_of[s.enemy];

@@ -83,12 +83,12 @@ void capture_mode_pushes() {
   for (Bitboard b = own[KNIGHT] & ~s.pinned; b; b &= b - 1)
     if (Bitboard captures = knight_targets[lowest(b)] & s.capturable)
       pushes.note(lowest(b), captures);
-  for (Bitboard b = own[BISHOP] | own[ROOK] | own[QUEEN]; b; b &= b - 1) {
+  // Line pieces, by the kind of their lines: a queen has both.
+  Bitboard diagonal = own[BISHOP] | own[QUEEN], orthogonal = own[ROOK] | own[QUEEN];
+  for (Bitboard b = diagonal | orthogonal; b; b &= b - 1) {
     int index = lowest(b);
     Bitboard targets = s.capturable & s.allowed(index);
-    if (!((orthogonal_lines[index] | diagonal_lines[index]) & targets)) continue;
-    int type = board[board[square88(index)] + TYPE_OFFSET];
-    if (Bitboard captures = slider_reach(type, index, s.occupied) & targets)
+    if (Bitboard captures = line_piece_targets(index, diagonal, orthogonal, targets, s.occupied))
       pushes.note(index, captures);
   }
   pushes.push<PUSH_CAPTURE_MODE>(SIDE);
