@@ -192,15 +192,18 @@ Move first_king_step() {
   return make_move_word(from, to, 0, board[to]);
 }
 
-int most_moves(int side) {
+bool list_fits(int side, const Move* at) {
   // A queen reaches at most 27 squares, a rook 14, a bishop 13, a knight 8
   // and a king 8, with its two castlings besides; a pawn has at most four
   // moves, and twelve pushes on the seventh rank (three squares, each four
-  // promotions).
+  // promotions). Sixteen pieces, a king and fifteen queens at the most,
+  // cannot make more than 10 + 15 * 27.
+  int room = int(move_limit - at);
+  if (room >= 10 + 15 * 27) return true;
   const Bitboard* own = pieces_of[side];
-  return 27 * popcount(own[QUEEN]) + 14 * popcount(own[ROOK]) + 13 * popcount(own[BISHOP]) +
-         8 * popcount(own[KNIGHT]) + 10 + 4 * popcount(own[PAWN]) +
-         8 * popcount(own[PAWN] & seventh_rank(side));
+  return room >= 27 * popcount(own[QUEEN]) + 14 * popcount(own[ROOK]) +
+                     13 * popcount(own[BISHOP]) + 8 * popcount(own[KNIGHT]) + 10 +
+                     4 * popcount(own[PAWN]) + 8 * popcount(own[PAWN] & seventh_rank(side));
 }
 
 Move first_legal_move() {

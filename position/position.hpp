@@ -204,11 +204,12 @@ void capture_mode_push(int side);
 //   captured slot 0 is an entry of the list;
 // - first_king_step, for a side not in check: the list's first entry when
 //   that is a king's step (it is whenever the king may step), else 0;
-// - most_moves: at least the list's length, from the pieces' types.
+// - list_fits: whether the list is sure to fit in move_stack from `at`,
+//   judged from the pieces' types.
 Move best_capture();
 int quiet_move_is_generated(Move move);
 Move first_king_step();
-int most_moves(int side);
+bool list_fits(int side, const Move* at);
 // The first legal move of the side to move, or 0 when it has none (mate or
 // stalemate). Generates from the bottom of move_stack and empties it again.
 Move first_legal_move();

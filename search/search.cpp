@@ -74,7 +74,7 @@ void noted_swap(CaptureNotes& notes, Move* p, Move* q) {
 // without the list: the killer when it is legal, else the best capture (see
 // NodeMoves). 0 when the list must be generated first.
 Move first_before_list(Move* start, int ply, bool use_lookups) {
-  if (move_limit - start < most_moves(side_to_move)) return 0;
+  if (!list_fits(side_to_move, start)) return 0;
   if (use_lookups) {
     // find_pv_or_killer's first call; the killer test holds out of check.
     if (follow_pv || in_check) return 0;

@@ -26,8 +26,8 @@ Generated run(int (*generate)(int, int), int mode) {
 int compared = 0;
 
 // What the searches ask of the all-moves list before generating it: its
-// best capture (pick_best's first choice, when that takes a piece), a bound
-// on its length, and out of check its first entry when the king's, and
+// best capture (pick_best's first choice, when that takes a piece), that it
+// is not judged to fit where it does not, and out of check its first entry when the king's, and
 // whether a quiet word is in it, asked of
 // `words` (moves of other positions, as killers are) and of the list's own,
 // each also with its promotion byte changed.
@@ -40,7 +40,10 @@ void compare_parts(const char* where, std::vector<Move> list, const std::vector<
   // A check flag that names no checker leaves the list to the plain definition.
   if (in_check && !king_attacked(1 - side_to_move)) best = 0;
   ASSERT_EQ(best_capture(), best) << where;
-  ASSERT_LE(int(list.size()), most_moves(side_to_move)) << where;
+  // Never "sure to fit" in less room than the list takes.
+  if (!list.empty()) {
+    ASSERT_FALSE(list_fits(side_to_move, move_limit - (list.size() - 1))) << where;
+  }
   if (in_check) return;
   bool king_first = !list.empty() && is_king_slot(board[move_from(list[0])]);
   ASSERT_EQ(first_king_step(), king_first ? list[0] : 0) << where;

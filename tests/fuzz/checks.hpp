@@ -136,8 +136,8 @@ inline void generate_into(int (*generate)(int, int), int mode, Generated& g) {
 }
 
 // What the searches ask of the all-moves list `all` before generating it:
-// its best capture (pick_best's first choice, when that takes a piece), a
-// bound on its length, and out of check its first entry when the king's,
+// its best capture (pick_best's first choice, when that takes a piece),
+// that it is not judged to fit where it does not, and out of check its first entry when the king's,
 // and whether a quiet word of the side to move, any from-square of its
 // pieces to any square, with or without a promotion byte, is in the list.
 inline void check_list_parts(Generated& all) {
@@ -148,7 +148,7 @@ inline void check_list_parts(Generated& all) {
   }
   if (in_check && !king_attacked(1 - side_to_move)) best = 0;  // no checker: the plain definition
   FUZZ_CHECK(best_capture() == best);
-  FUZZ_CHECK(all.length <= most_moves(side_to_move));
+  FUZZ_CHECK(all.length == 0 || !list_fits(side_to_move, move_limit - (all.length - 1)));
   if (in_check) return;
   bool king_first = all.length > 0 && is_king_slot(board[move_from(all.moves[0])]);
   FUZZ_CHECK(first_king_step() == (king_first ? all.moves[0] : 0));
