@@ -178,7 +178,8 @@ inline int first_target(int from, int type, Bitboard targets) {
   if (!single(targets)) {
     for (const int8_t* s = piece_directions[type]; *s; s++) {
       if (type & SLIDER) {
-        if (Bitboard r = ray[step_directions[*s]][index64(from)] & targets) return square88(lowest(r));
+        Bitboard r = ray[step_directions[*s]][index64(from)] & targets;
+        if (r) return square88(lowest(r));
       } else if (on_board(from + *s) && (targets & bit(from + *s))) {
         return from + *s;
       }

@@ -179,8 +179,8 @@ int quiet_move_is_generated(Move move) {
     const Castling& c = castling_of(side, from, to);
     return from == c.king_from && may_castle(c, s.enemy, s.occupied, s.occupied ^ bit64(s.king));
   }
-  Bitboard reach = type == KNIGHT ? knight_targets[index]
-                                  : slider_reach(type, index, occupied_by[WHITE] | occupied_by[BLACK]);
+  Bitboard occupied = occupied_by[WHITE] | occupied_by[BLACK];
+  Bitboard reach = type == KNIGHT ? knight_targets[index] : slider_reach(type, index, occupied);
   return (reach & target) && (allowed() & target);
 }
 

@@ -26,6 +26,9 @@ namespace {
 // in registers.
 struct CaptureNotes {
   static constexpr int SIZE = 24, NOT_YET = -1, TOO_MANY = -2;
+  // A list shorter than this is walked by pick_best: noting it would cost
+  // more than it saves.
+  static constexpr int SHORT_LIST = 12;
   int count = NOT_YET;
   Move* at[SIZE];
   int key[SIZE];
@@ -49,10 +52,13 @@ void note_captures(CaptureNotes& notes, Move* p, Move* end) {
 Move* noted_best(CaptureNotes& notes, Move* p, Move* end) {
   if (notes.count == CaptureNotes::NOT_YET) note_captures(notes, p, end);
   if (notes.count == CaptureNotes::TOO_MANY) return pick_best(p, end);
+  // The greatest key, the earliest place on ties.
   int b = -1;
-  for (int i = 0; i < notes.count; i++)
-    if (b < 0 || notes.key[i] > notes.key[b] || (notes.key[i] == notes.key[b] && notes.at[i] < notes.at[b]))
+  for (int i = 0; i < notes.count; i++) {
+    if (b < 0 || notes.key[i] > notes.key[b] ||
+        (notes.key[i] == notes.key[b] && notes.at[i] < notes.at[b]))
       b = i;
+  }
   return b < 0 ? p : notes.at[b];
 }
 
@@ -176,7 +182,8 @@ class NodeMoves {
     if (!q) {
       q = p;
       if (captures_left_) {
-        bool short_list = notes_->count == CaptureNotes::NOT_YET && end_ - p < 12;
+        bool short_list =
+            notes_->count == CaptureNotes::NOT_YET && end_ - p < CaptureNotes::SHORT_LIST;
         q = short_list ? pick_best(p, end_) : noted_best(*notes_, p, end_);
         captures_left_ = move_captured(*q) != 0;
       }
@@ -198,10 +205,6 @@ class NodeMoves {
   Move early_ = 0, second_ = 0;  // searched before the list
   CaptureNotes* notes_;
 };
-
-}  // namespace
-
-namespace {
 
 // The moves of a quiescence node: its evasions, or the captures of the
 // capture mode when the stand-pat score `best` has not cut.
@@ -308,7 +311,9 @@ int search_node(int alpha, int beta, int depth, int root_depth, int null_state, 
   for (Move move = moves.first(); move; move = moves.next()) {
     int saved_rights = castle_rights;
     int previous_ep;
-    int gives_check = ply > 0 ? make_move_after_legal(move, previous_ep) : make_move(move, previous_ep);
+    // Below the root, a move's check test needs only what the move changed.
+    int gives_check =
+        ply > 0 ? make_move_after_legal(move, previous_ep) : make_move(move, previous_ep);
     if (null_state) null_state = (null_state + 2) & ~ENTERED_BY_NULL_MOVE;
 
     int score;
