@@ -101,9 +101,10 @@ inline bool attacked_by(int side, int index, Bitboard occupied) {
   return (diagonal_lines[index] & diagonal) && (diagonal_reach(index, occupied) & diagonal);
 }
 
-// king_attacked, inline for make_move.
+// king_attacked, inline for make_move. The king's square is read from the
+// piece list, one load.
 inline bool attacks_other_king(int side) {
-  return attacked_by(side, lowest(pieces_of[1 - side][KING]),
+  return attacked_by(side, index64(board[king_slot(1 - side)]),
                      occupied_by[WHITE] | occupied_by[BLACK]);
 }
 

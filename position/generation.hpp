@@ -89,20 +89,24 @@ struct Sides {
   }
 };
 
-// The king's legal steps, quiet or capturing: squares attacked by nothing
-// once the king has left its own (lines through it open behind it). The
-// piece a king takes attacks nothing on its own square, so the attack sets
-// of the enemy's pawns, knights and king may include it.
-inline Bitboard legal_king_steps(const Sides& s) {
-  const Bitboard* e = pieces_of[s.enemy];
-  Bitboard candidates = king_targets[s.king] & ~s.own & ~e[KING];
+// The king's legal steps to `among` (all by default), quiet or capturing:
+// squares attacked by nothing once the king has left its own (lines through
+// it open behind it). The piece a king takes attacks nothing on its own
+// square, so the attack sets of the enemy's pawns, knights and king may
+// include it.
+// (It takes the view's fields one by one: where it is not inlined, a view
+// passed by reference would have to live in memory in every caller.)
+inline Bitboard king_steps_among(int king, int enemy, Bitboard own, Bitboard occupied,
+                                 Bitboard among) {
+  const Bitboard* e = pieces_of[enemy];
+  Bitboard candidates = king_targets[king] & ~own & ~e[KING] & among;
   if (!candidates) return 0;
   Bitboard pawns = e[PAWN];
-  Bitboard attacked = s.enemy == WHITE ? pawn_attacks<WHITE>(pawns) : pawn_attacks<BLACK>(pawns);
-  attacked |= king_targets[lowest(e[KING])];
+  Bitboard attacked = enemy == WHITE ? pawn_attacks<WHITE>(pawns) : pawn_attacks<BLACK>(pawns);
+  attacked |= king_targets[index64(board[king_slot(enemy)])];
   for (Bitboard b = e[KNIGHT]; b; b &= b - 1) attacked |= knight_targets[lowest(b)];
   Bitboard orthogonal = e[ROOK] | e[QUEEN], diagonal = e[BISHOP] | e[QUEEN];
-  Bitboard lifted = s.occupied ^ bit64(s.king);
+  Bitboard lifted = occupied ^ bit64(king);
   Bitboard legal = 0;
   for (Bitboard c = candidates & ~attacked; c; c &= c - 1) {
     int t = lowest(c);
@@ -111,6 +115,30 @@ inline Bitboard legal_king_steps(const Sides& s) {
     legal |= c & (0 - c);
   }
   return legal;
+}
+inline Bitboard legal_king_steps(const Sides& s, Bitboard among = ~Bitboard(0)) {
+  return king_steps_among(s.king, s.enemy, s.own, s.occupied, among);
+}
+
+// What a line piece on `index` reaches among `targets`: along diagonals if
+// it is in `diagonal`, along ranks and files if in `orthogonal` (a queen is
+// in both); each reach is looked up only when a target lies on its lines.
+inline Bitboard line_piece_targets(int index, Bitboard diagonal, Bitboard orthogonal,
+                                   Bitboard targets, Bitboard occupied) {
+  Bitboard reached = 0;
+  if ((diagonal & bit64(index)) && (diagonal_lines[index] & targets))
+    reached = diagonal_reach(index, occupied) & targets;
+  if ((orthogonal & bit64(index)) && (orthogonal_lines[index] & targets))
+    reached |= orthogonal_reach(index, occupied) & targets;
+  return reached;
+}
+
+// The pieces giving check to the side of `s`.
+inline Bitboard checkers_of(const Sides& s) {
+  const Bitboard* e = pieces_of[s.enemy];
+  return (knight_targets[s.king] & e[KNIGHT]) | (pawn_attackers[s.enemy][s.king] & e[PAWN]) |
+         (orthogonal_reach(s.king, s.occupied) & (e[ROOK] | e[QUEEN])) |
+         (diagonal_reach(s.king, s.occupied) & (e[BISHOP] | e[QUEEN]));
 }
 
 // Legal moves plus contacts of a piece that is not pinned, from the squares
@@ -124,10 +152,11 @@ inline int reach_figure(Bitboard reach, const Sides& s) {
 // every first step is illegal: an empty first square gives that ray up, an
 // occupied one is still a contact. `first_steps` are the squares a first
 // step reaches (the neighbours for a slider, all targets for a knight).
-inline int pinned_figure(Bitboard reach, Bitboard line, Bitboard first_steps, const Sides& s) {
+inline int pinned_figure(Bitboard reach, Bitboard line, Bitboard first_steps,
+                         Bitboard capturable, Bitboard occupied) {
   Bitboard along = reach & line;
-  return popcount(along) + popcount(along & s.capturable) +
-         popcount(reach & ~line & first_steps & s.occupied);
+  return popcount(along) + popcount(along & capturable) +
+         popcount(reach & ~line & first_steps & occupied);
 }
 
 // The direction of each king step, by table, for the steps from SOUTH_WEST
@@ -141,6 +170,23 @@ struct StepDirections {
   constexpr int operator[](int step) const { return of[step - SOUTH_WEST]; }
 };
 inline constexpr StepDirections step_directions;
+
+// The first of `targets`, squares a piece of `type` on `from` reaches, in
+// the order its moves are listed: by its step list, and for a slider each
+// ray holding at most one of them.
+inline int first_target(int from, int type, Bitboard targets) {
+  if (!single(targets)) {
+    for (const int8_t* s = piece_directions[type]; *s; s++) {
+      if (type & SLIDER) {
+        Bitboard r = ray[step_directions[*s]][index64(from)] & targets;
+        if (r) return square88(lowest(r));
+      } else if (on_board(from + *s) && (targets & bit(from + *s))) {
+        return from + *s;
+      }
+    }
+  }
+  return square88(lowest(targets));
+}
 
 // Pushes the moves to `targets`, squares a knight or king reaches, in the
 // order of its step list.
@@ -235,12 +281,13 @@ inline void push_pawn(int from, int to, int occupant, bool promotes) {
   }
 }
 
-// A pawn's legal moves, pushed as `P` says; adds its contacts. `allowed`
-// holds the to-squares where its moves are legal: everywhere, its pin line,
-// or the squares that answer a check. En passant, rare and subtle (it takes
-// a pawn off another square), asks move_is_legal.
+// A pawn's legal moves, pushed as `P` says; returns its share of the figure,
+// its legal moves and contacts. `allowed` holds the to-squares where its
+// moves are legal: everywhere, its pin line, or the squares that answer a
+// check. En passant, rare and subtle (it takes a pawn off another square),
+// asks move_is_legal.
 template <PawnPushes P>
-int pawn_moves(int from, int side, Bitboard allowed, int& contacts) {
+int pawn_moves(int from, int side, Bitboard allowed) {
   int count = 0;
   int fwd = side == WHITE ? NORTH : SOUTH;
   int ahead = from + fwd;
@@ -261,7 +308,7 @@ int pawn_moves(int from, int side, Bitboard allowed, int& contacts) {
     if (!on_board(t)) continue;
     int occupant = board[t];
     if (occupant == NO_PIECE) continue;
-    contacts++;
+    count++;  // a contact
     if (slot_side(occupant) == side || is_king_slot(occupant) || !(allowed & bit(t))) continue;
     count++;
     push_pawn<P>(from, t, occupant, last_rank);
@@ -305,8 +352,7 @@ struct SlotOrder {
       int from = board[slot];
       int type = board[slot + TYPE_OFFSET];
       if (type == PAWN) {
-        int ignored = 0;
-        pawn_moves<P>(from, side, targets[n], ignored);
+        pawn_moves<P>(from, side, targets[n]);
       } else if (type & SLIDER) {
         push_rays_in_order(from, type, targets[n]);
       } else {

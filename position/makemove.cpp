@@ -22,15 +22,16 @@ inline void move_piece(int slot, int side, int type, int from, int to) {
   occupied_by[side] ^= b;
 }
 
-// Takes a piece off the board (and back), keeping bitboards and material.
-inline void remove_piece(int slot, int square) {
-  int side = slot_side(slot), type = board[slot + TYPE_OFFSET];
+// Takes a piece of `side` off the board (and back), keeping bitboards and
+// material.
+inline void remove_piece(int slot, int side, int square) {
+  int type = board[slot + TYPE_OFFSET];
   board[slot] = OFF_BOARD;
   toggle_piece(side, type, square);
   piece_material[side] -= piece_value[type];
 }
-inline void restore_piece(int slot, int square) {
-  int side = slot_side(slot), type = board[slot + TYPE_OFFSET];
+inline void restore_piece(int slot, int side, int square) {
+  int type = board[slot + TYPE_OFFSET];
   board[slot] = uint8_t(square);
   board[square] = uint8_t(slot);
   toggle_piece(side, type, square);
@@ -64,69 +65,132 @@ struct CastlingMasks {
 };
 constexpr CastlingMasks castling_masks;
 
-}  // namespace
+// Whether SIDE, which has just moved, attacks the other king, when it did
+// not before the move (so in every position after a legal move or a null
+// move). Only the moved piece can now attack it, or a line piece whose line
+// to the king runs through a square the move emptied: the from-square, the
+// square of a pawn taken en passant, a castling rook's corner. `moved` holds
+// those squares and the squares the pieces moved to.
+template <int SIDE>
+bool now_attacks_king(int type, int to, Bitboard moved) {
+  int king = index64(board[king_slot(1 - SIDE)]);
+  const Bitboard* p = pieces_of[SIDE];
+  if (type == PAWN && (pawn_attackers[SIDE][king] & bit(to))) return true;
+  if (type == KNIGHT && (knight_targets[king] & bit(to))) return true;
+  Bitboard occupied = occupied_by[WHITE] | occupied_by[BLACK];
+  Bitboard orthogonal = orthogonal_lines[king], diagonal = diagonal_lines[king];
+  if ((orthogonal & moved) && (orthogonal & (p[ROOK] | p[QUEEN])) &&
+      (orthogonal_reach(king, occupied) & (p[ROOK] | p[QUEEN])))
+    return true;
+  return (diagonal & moved) && (diagonal & (p[BISHOP] | p[QUEEN])) &&
+         (diagonal_reach(king, occupied) & (p[BISHOP] | p[QUEEN]));
+}
 
-int make_move(Move move, int& previous_ep) {
+// What make does besides for a promotion, an en passant capture or castling;
+// returns the squares, other than the mover's, that the move empties or fills.
+Bitboard make_rare(Move move, int side, int type, int old_ep) {
+  int from = move_from(move), to = move_to(move);
+  if (int promotion = move_promotion(move)) {
+    change_type(board[from], side, from, type, promotion);
+    return 0;
+  }
+  if (type == PAWN) {
+    int square = board[old_ep];
+    board[square] = NO_PIECE;
+    remove_piece(old_ep, 1 - side, square);
+    return bit(square);
+  }
+  const Castling& c = castling_of(side, from, to);
+  move_piece(board[c.rook_from], side, ROOK, c.rook_from, c.rook_to);
+  return bit(c.rook_from) | bit(c.rook_to);
+}
+
+// make_move and unmake_move for each side, so that the side's own tables
+// are fixed addresses. With NO_CHECK_BEFORE the check test is
+// now_attacks_king's.
+template <int SIDE, bool NO_CHECK_BEFORE>
+int make(Move move, int& previous_ep) {
+  constexpr int ENEMY = 1 - SIDE;
   int from = move_from(move), to = move_to(move);
   int mover = board[from];
-  int captured = board[to];
-  int side = side_to_move;
+  int captured = move_captured(move);  // the board's, as the move was generated here
   int old_ep = ep_slot;
   previous_ep = old_ep;
   ep_slot = 0;
   castle_rights &= castling_masks.keep[from] & castling_masks.keep[to];
 
   int type = board[mover + TYPE_OFFSET];
-  if (int promotion = move_promotion(move)) {
-    change_type(mover, side, from, type, promotion);
-    type = promotion;
-  }
+  Bitboard moved = bit(from) | bit(to);
   if (type == PAWN) {
     int d = to - from;
-    if (d == 2 * NORTH || d == 2 * SOUTH) {
-      ep_slot = mover;
-    } else if ((d & 1) && move_captured(move) == 0) {
-      int square = board[old_ep];
-      board[square] = NO_PIECE;
-      remove_piece(old_ep, square);
-    }
-  } else if (type == KING && is_castling_step(from, to)) {
-    const Castling& c = castling_of(side, from, to);
-    move_piece(board[c.rook_from], side, ROOK, c.rook_from, c.rook_to);
+    if (d == 2 * NORTH || d == 2 * SOUTH) ep_slot = mover;
   }
-  if (captured != NO_PIECE) remove_piece(captured, to);
-  move_piece(mover, side, type, from, to);
+  if (move_promotion(move) || (type == PAWN && ((to - from) & 1) && captured == NO_PIECE) ||
+      (type == KING && is_castling_step(from, to))) {
+    moved |= make_rare(move, SIDE, type, old_ep);
+    if (int promotion = move_promotion(move)) type = promotion;
+  }
+  if (captured != NO_PIECE) remove_piece(captured, ENEMY, to);
+  move_piece(mover, SIDE, type, from, to);
 
-  in_check = uint8_t(attacks_other_king(side));
-  side_to_move = 1 - side;
+  in_check = uint8_t(NO_CHECK_BEFORE ? now_attacks_king<SIDE>(type, to, moved)
+                                     : attacks_other_king(SIDE));
+  side_to_move = ENEMY;
   return in_check;
 }
 
-void unmake_move(Move move, int previous_ep) {
+// What unmake takes back of a promotion, an en passant capture or castling.
+void unmake_rare(Move move, int side, int type, int previous_ep) {
   int from = move_from(move), to = move_to(move);
-  int mover = board[to];
-  int captured = move_captured(move);
-  int side = 1 - side_to_move;
-  side_to_move = side;
-  ep_slot = previous_ep;
-
-  int type = board[mover + TYPE_OFFSET];
-  move_piece(mover, side, type, to, from);
-  if (captured != NO_PIECE) restore_piece(captured, to);
+  int mover = board[from];
   if (move_promotion(move)) {
     change_type(mover, side, from, type, PAWN);
     type = PAWN;
   }
   if (type == PAWN) {
-    if (captured == NO_PIECE && ((to - from) & 1)) {
+    if (move_captured(move) == NO_PIECE && ((to - from) & 1)) {
       // The pawn taken en passant stood beside the from-square, on the to-file.
-      restore_piece(previous_ep, to > from ? to - NORTH : to - SOUTH);
+      restore_piece(previous_ep, 1 - side, to > from ? to - NORTH : to - SOUTH);
     }
   } else if (type == KING && is_castling_step(from, to)) {
     const Castling& c = castling_of(side, from, to);
     move_piece(board[c.rook_to], side, ROOK, c.rook_to, c.rook_from);
   }
+}
+
+template <int SIDE>
+void unmake(Move move, int previous_ep) {
+  int from = move_from(move), to = move_to(move);
+  int mover = board[to];
+  int captured = move_captured(move);
+  side_to_move = SIDE;
+  ep_slot = previous_ep;
+
+  int type = board[mover + TYPE_OFFSET];
+  move_piece(mover, SIDE, type, to, from);
+  if (captured != NO_PIECE) restore_piece(captured, 1 - SIDE, to);
+  bool diagonal_step = (to - from) & 1;
+  if (move_promotion(move) || (type == PAWN && diagonal_step && captured == NO_PIECE) ||
+      (type == KING && is_castling_step(from, to)))
+    unmake_rare(move, SIDE, type, previous_ep);
   in_check = 0;
+}
+
+}  // namespace
+
+int make_move(Move move, int& previous_ep) {
+  return side_to_move == WHITE ? make<WHITE, false>(move, previous_ep)
+                               : make<BLACK, false>(move, previous_ep);
+}
+
+int make_move_after_legal(Move move, int& previous_ep) {
+  return side_to_move == WHITE ? make<WHITE, true>(move, previous_ep)
+                               : make<BLACK, true>(move, previous_ep);
+}
+
+void unmake_move(Move move, int previous_ep) {
+  // The side that moved is the one not to move now.
+  side_to_move == BLACK ? unmake<WHITE>(move, previous_ep) : unmake<BLACK>(move, previous_ep);
 }
 
 int play_move(Move move) {

@@ -10,15 +10,6 @@
 
 namespace {
 
-// The pieces giving check.
-Bitboard checkers_of(const Sides& s) {
-  const Bitboard* e = pieces_of[s.enemy];
-  return (knight_targets[s.king] & e[KNIGHT]) | (pawn_attackers[s.enemy][s.king] & e[PAWN]) |
-         (orthogonal_reach(s.king, s.occupied) & (e[ROOK] | e[QUEEN])) |
-         (diagonal_reach(s.king, s.occupied) & (e[BISHOP] | e[QUEEN]));
-}
-
-
 template <int SIDE>
 int evasions(int mode, const Sides& s, Bitboard answers) {
   constexpr int UP = pawn_step64(SIDE);
@@ -43,14 +34,12 @@ int evasions(int mode, const Sides& s, Bitboard answers) {
   Bitboard answering = shifted<-UP>(free.single_steps) | shifted<-2 * UP>(free.double_steps) |
                        shifted<-UP - 1>(free.captures_h) | shifted<-UP + 1>(free.captures_a);
   for (Bitboard b = answering; b; b &= b - 1) pushes.note(lowest(b), answers);
-  int contacts = 0;
   for (Bitboard b = one_by_one; b; b &= b - 1) {
     int index = lowest(b);
     Bitboard allowed = (s.pinned & bit64(index)) ? 0 : answers;
-    count += pawn_moves<PUSH_NONE>(square88(index), SIDE, allowed, contacts);
+    count += pawn_moves<PUSH_NONE>(square88(index), SIDE, allowed);
     pushes.note(index, allowed);
   }
-  count += contacts;
 
   // A piece reaches its contacts whether pinned or not; only a free one
   // may answer the check.

@@ -105,6 +105,9 @@ constexpr bool diagonal_step(int d) { return d >= 4; }
 
 // The pieces a pawn promotes to, in the order generation pushes them.
 inline constexpr int promotion_types[4] = {QUEEN, ROOK, BISHOP, KNIGHT};
+constexpr bool is_promotion_type(int type) {
+  return type == QUEEN || type == ROOK || type == BISHOP || type == KNIGHT;
+}
 
 // Castling-right bits.
 constexpr int WHITE_QUEEN_SIDE = 1;
@@ -195,6 +198,22 @@ int generate_moves_by_testing(int mode, int side);
 // that call would have pushed.
 int capture_mode_count(int side);
 void capture_mode_push(int side);
+// Parts of generate_moves(ALL_MOVES, side_to_move)'s list, for the searches,
+// which often search only the first move they would pick from it (the
+// killer, else the best capture) before a cut-off:
+// - best_capture: the entry that takes the greatest piece type code with
+//   the least, the earliest of those (the first capture pick_best chooses);
+//   0 when the list takes nothing, or when in_check names no checker;
+// - quiet_move_is_generated, for a side not in check: whether a word with
+//   captured slot 0 is an entry of the list;
+// - first_king_step, for a side not in check: the list's first entry when
+//   that is a king's step (it is whenever the king may step), else 0;
+// - list_fits: whether the list is sure to fit in move_stack from `at`,
+//   judged from the pieces' types.
+Move best_capture();
+int quiet_move_is_generated(Move move);
+Move first_king_step();
+bool list_fits(int side, const Move* at);
 // The first legal move of the side to move, or 0 when it has none (mate or
 // stalemate). Generates from the bottom of move_stack and empties it again.
 Move first_legal_move();
@@ -204,6 +223,12 @@ Move first_legal_move();
 // Plays a generated move; stores the former ep_slot in previous_ep and
 // returns the new in_check. castle_rights is the caller's to restore.
 int make_move(Move move, int& previous_ep);
+// make_move where the side to move is known not to attack the other king, as
+// in every position after a legal move or a null move: the check test then
+// looks only at the moved piece and the lines the move opened. For the
+// searches below their root (at the root a front end may have handed the
+// move to the side that gives check).
+int make_move_after_legal(Move move, int& previous_ep);
 // Takes back the move last made; in_check becomes 0.
 void unmake_move(Move move, int previous_ep);
 // A game move: shifts killers one ply toward the root, then makes it.

@@ -135,6 +135,42 @@ inline void generate_into(int (*generate)(int, int), int mode, Generated& g) {
   move_top = start;
 }
 
+// What the searches ask of the all-moves list `all` before generating it:
+// its best capture (pick_best's first choice, when that takes a piece),
+// that it is not judged to fit where it does not, and out of check its first entry when the king's,
+// and whether a quiet word of the side to move, any from-square of its
+// pieces to any square, with or without a promotion byte, is in the list.
+inline void check_list_parts(Generated& all) {
+  Move best = 0;
+  if (all.length > 0) {
+    Move* first = pick_best(all.moves, all.moves + all.length);
+    if (move_captured(*first) != 0) best = *first;
+  }
+  if (in_check && !king_attacked(1 - side_to_move)) best = 0;  // no checker: the plain definition
+  FUZZ_CHECK(best_capture() == best);
+  FUZZ_CHECK(all.length == 0 || !list_fits(side_to_move, move_limit - (all.length - 1)));
+  if (in_check) return;
+  bool king_first = all.length > 0 && is_king_slot(board[move_from(all.moves[0])]);
+  FUZZ_CHECK(first_king_step() == (king_first ? all.moves[0] : 0));
+  // (A word to an occupied square is never quiet, and only a pawn's may
+  // carry a promotion byte: those are asked of the unit test's lists.)
+  for (int from = 0; from < 128; from++) {
+    if (!on_board(from) || board[from] == NO_PIECE || slot_side(board[from]) != side_to_move)
+      continue;
+    bool pawn = board[board[from] + TYPE_OFFSET] == PAWN;
+    for (int index = 0; index < 64; index++) {
+      if (board[square88(index)] != NO_PIECE) continue;
+      for (int promotion : {0, int(QUEEN), int(KNIGHT)}) {
+        if (promotion && !pawn) break;
+        Move w = make_move_word(from, square88(index), promotion);
+        bool listed = false;
+        for (int i = 0; i < all.length && !listed; i++) listed = all.moves[i] == w;
+        FUZZ_CHECK((quiet_move_is_generated(w) != 0) == listed);
+      }
+    }
+  }
+}
+
 // The fast generator agrees with the plain definition in both modes, leaves
 // the board alone, and every move it lists is well formed.
 inline void check_generation() {
@@ -187,6 +223,7 @@ inline void check_generation() {
     for (int j = 0; j < fast[0].length && !found; j++) found = fast[1].moves[i] == fast[0].moves[j];
     FUZZ_CHECK(found);
   }
+  check_list_parts(fast[0]);
   std::memcpy(move_stack, lists_below, sizeof(Move) * below);
   move_top = top;
 }

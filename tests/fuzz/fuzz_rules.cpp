@@ -64,12 +64,14 @@ void search_here(uint8_t choice) {
   check_position(false);
 }
 
-void try_move(Move move, bool search_after, uint8_t search_choice) {
+// `after_legal`: with the searches' make, whose check test check_position
+// holds to the full one (the positions here come from legal moves).
+void try_move(Move move, bool search_after, uint8_t search_choice, bool after_legal) {
   PositionSnapshot before = PositionSnapshot::take();
   int saved_check = in_check;
   int saved_rights = castle_rights;
   int previous_ep;
-  int check = make_move(move, previous_ep);
+  int check = after_legal ? make_move_after_legal(move, previous_ep) : make_move(move, previous_ep);
   FUZZ_CHECK(previous_ep == before.ep);
   FUZZ_CHECK(check == in_check);
   FUZZ_CHECK(side_to_move != before.side);
@@ -117,10 +119,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       }
       case 4: case 5:
-        try_move(move, false, 0);
+        try_move(move, false, 0, (action & 7) == 5);
         break;
       case 6:
-        try_move(move, true, search_choice);
+        try_move(move, true, search_choice, true);
         break;
       default:
         search_here(search_choice);
