@@ -195,18 +195,14 @@ void position_command(const Words& words) {
 struct Options {
   bool limit_strength = false;
   int elo = FULL_STRENGTH_ELO;
-  long long seed = 0;  // 0: a new one for each run of the program
 };
 Options options;
-
-constexpr long long LARGEST_SEED = 2147483647;
 
 void print_options() {
   say("option name Ponder type check default false");
   say("option name UCI_LimitStrength type check default false");
   say("option name UCI_Elo type spin default " + std::to_string(FULL_STRENGTH_ELO) + " min " +
       std::to_string(LOWEST_ELO) + " max " + std::to_string(FULL_STRENGTH_ELO));
-  say("option name Seed type spin default 0 min 0 max " + std::to_string(LARGEST_SEED));
 }
 
 // "setoption name <id> [value <x>]": names may hold blanks, and GUIs differ
@@ -246,32 +242,9 @@ void setoption_command(const Words& words) {
     check(options.limit_strength);
   } else if (same_letters(name, "UCI_Elo")) {
     spin(options.elo, LOWEST_ELO, FULL_STRENGTH_ELO);
-  } else if (same_letters(name, "Seed")) {
-    spin(options.seed, 0, LARGEST_SEED);
   } else {
     say("info string no such option: " + shown(name));
   }
-}
-
-// A seed for the levels' choices of this run, when no Seed is set.
-long long run_seed() {
-  static const long long seed =
-      (long long)(uint64_t(SearchClock::now().time_since_epoch().count()) % LARGEST_SEED) + 1;
-  return seed;
-}
-
-// The draw for the level's choice in the game as it stands: the same seed
-// and the same game give the same move, whatever was searched before.
-double draw_for_this_move() {
-  uint64_t hash = 14695981039346656037ull;  // FNV-1a over the start and the moves
-  auto mix = [&](std::string_view text) {
-    for (char c : text) hash = (hash ^ (unsigned char)c) * 1099511628211ull;
-    hash = (hash ^ ' ') * 1099511628211ull;
-  };
-  mix(game.start);
-  for (const std::string& move : game.moves) mix(move);
-  long long seed = options.seed ? options.seed : run_seed();
-  return uniform_from_seed(hash ^ uint64_t(seed) * 0x9E3779B97F4A7C15ull);
 }
 
 // ---- go ----------------------------------------------------------------------------
@@ -399,13 +372,12 @@ void answer(const std::string& text, const GoLimits& limits) {
 }
 
 // What a go does beyond the engine's own deepening: it stops for the clock,
-// a node budget, a proven mate or a request, and plays at a level.
+// a node budget (its own or a level's), a proven mate or a request.
 struct SearchPlan {
   int depth;            // the deepest iteration asked for
   bool deepens;         // led by a clock or a budget rather than by a depth
   long long mate = 0;   // stop once a mate in this many moves is shown
-  Level level{};
-  bool weakened = false;
+  long long nodes = 0;  // 0: no budget
 };
 
 SearchPlan plan_for(const GoLimits& limits) {
@@ -424,27 +396,15 @@ SearchPlan plan_for(const GoLimits& limits) {
     depth = DEEPEST_ITERATION;
   }
   plan.depth = int(depth);
+  plan.nodes = limits.nodes;
   if (options.limit_strength && options.elo < FULL_STRENGTH_ELO) {
-    plan.weakened = true;
-    plan.level = level_for_elo(options.elo);
-    plan.depth = std::min(plan.depth, plan.level.depth);
+    // A level deepens as far as its budget allows, whatever else limits it.
+    long long budget = level_nodes(options.elo);
+    plan.nodes = plan.nodes ? std::min(plan.nodes, budget) : budget;
+    if (limits.depth <= 0 && limits.mate <= 0) plan.depth = DEEPEST_ITERATION;
+    plan.deepens = true;
   }
   return plan;
-}
-
-// The weakest levels: every move scored, and one drawn by its loss.
-Move level_choice(const SearchPlan& plan, SearchClock::rep started) {
-  constexpr int MOST_ROOT_MOVES = 256;
-  RootMove moves[MOST_ROOT_MOVES];
-  Deepening deepening = start_deepening(plan.depth);
-  int count = score_root_moves(deepening.last_depth, moves, MOST_ROOT_MOVES);
-  int chosen = choose_move(plan.level, moves, count, draw_for_this_move());
-  pv_line.length = 1;
-  pv_line.moves[0] = moves[chosen].move;
-  report(deepening.last_depth, score_text(moves[chosen].score, mate_distance(moves[chosen].score)),
-         microseconds_between(started, clock_now()), pv_line.moves, 1);
-  in_check = uint8_t(deepening.in_check_at_root);
-  return moves[chosen].move;
 }
 
 // Iterative deepening as the engine does it, and further while the plan
@@ -516,10 +476,7 @@ void go_command(const Words& words) {
   clock.moves_to_go = limits.movestogo;
   clock.movetime = limits.movetime;
   budget = limits.infinite ? Budget{} : budget_for(clock);
-  stop_conditions.node_limit = limits.nodes;
-  if (plan.weakened && plan.level.nodes)
-    stop_conditions.node_limit =
-        limits.nodes ? std::min(limits.nodes, plan.level.nodes) : plan.level.nodes;
+  stop_conditions.node_limit = plan.nodes;
   stop_conditions.folded_nodes = 0;
   stop_conditions.deadline = NO_DEADLINE;
   clock_started = NO_DEADLINE;
@@ -528,8 +485,7 @@ void go_command(const Words& words) {
     start_clock(started);  // not pondering, or the hit came before the search began
 
   Move reply = 0;
-  Move best = plan.weakened && plan.level.temperature > 0 ? level_choice(plan, started)
-                                                         : deepen(plan, started, reply);
+  Move best = deepen(plan, started, reply);
   move_top = move_stack;
   stop_conditions.deadline = NO_DEADLINE;
   stop_conditions.node_limit = 0;

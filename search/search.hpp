@@ -54,16 +54,6 @@ Deepening start_deepening(int max_depth);
 // pv_line and returns the score.
 int search_iteration(const Deepening& deepening, int depth);
 
-// A root move and its score at some depth.
-struct RootMove {
-  Move move;
-  int score;
-};
-// Up to `capacity` legal moves of the side to move, each with its score
-// from a full-window search of `depth` plies (the move itself the first).
-// Returns how many; 0 when the side to move has none.
-int score_root_moves(int depth, RootMove* out, int capacity);
-
 // The plies to the mate that a root score beyond the evaluation's range
 // announces, from the side to move's view (negative when it is mated), as
 // pv_line and the captures after it show it; 0 for any other score, and

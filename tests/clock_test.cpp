@@ -1,5 +1,5 @@
 // The UCI program's budget for a move, in the units GUIs send
-// (milliseconds), and the levels' choice of a lesser move.
+// (milliseconds), and the levels' node budgets.
 #include <gtest/gtest.h>
 
 #include "frontend/clock.hpp"
@@ -68,27 +68,11 @@ TEST(Clock, NoIterationStartsThatWouldRunPastTheHardLimit) {
   EXPECT_TRUE(next_iteration_too_long(budget, 100000, 10, 5, 0.001));
 }
 
-TEST(Levels, RangeRunsFromTheLowestToFullStrength) {
-  EXPECT_EQ(level_for_elo(FULL_STRENGTH_ELO).depth, DEEPEST_ITERATION);
-  EXPECT_EQ(level_for_elo(FULL_STRENGTH_ELO).temperature, 0);
-  // Out of range is held to it, and weaker never searches deeper.
-  EXPECT_EQ(level_for_elo(0).depth, level_for_elo(LOWEST_ELO).depth);
-  for (int elo = LOWEST_ELO; elo < FULL_STRENGTH_ELO; elo += 50) {
-    EXPECT_LE(level_for_elo(elo).depth, level_for_elo(elo + 50).depth) << elo;
-    EXPECT_GE(level_for_elo(elo).temperature, level_for_elo(elo + 50).temperature) << elo;
-  }
-}
-
-TEST(Levels, ALesserMoveIsDrawnOnlyWithinTheWorstLoss) {
-  RootMove moves[] = {{1, 0}, {2, 50}, {3, -500}, {4, 40}};
-  Level level{1, 0, 100, 200};
-  bool drawn[5] = {};
-  for (int i = 0; i < 1000; i++)
-    drawn[moves[choose_move(level, moves, 4, uniform_from_seed(i))].move] = true;
-  EXPECT_TRUE(drawn[1] && drawn[2] && drawn[4]);
-  EXPECT_FALSE(drawn[3]) << "a move 550 below the best was drawn";
-  // Without a temperature, the best; the same seed, the same draw.
-  EXPECT_EQ(choose_move(Level{1, 0, 0, 0}, moves, 4, 0.99), 1);
-  EXPECT_EQ(uniform_from_seed(42), uniform_from_seed(42));
-  EXPECT_NE(uniform_from_seed(42), uniform_from_seed(43));
+TEST(Levels, EachStepUpSearchesMoreAndTheRangeIsHeld) {
+  EXPECT_EQ(level_nodes(0), level_nodes(LOWEST_ELO));
+  EXPECT_EQ(level_nodes(99999), level_nodes(FULL_STRENGTH_ELO));
+  for (int elo = LOWEST_ELO; elo < FULL_STRENGTH_ELO; elo += 10)
+    EXPECT_LT(level_nodes(elo), level_nodes(elo + 10)) << elo;
+  // The measured points themselves, not a neighbour's interpolation.
+  EXPECT_EQ(level_nodes(1200), 4000);
 }

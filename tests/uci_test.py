@@ -151,29 +151,6 @@ def test_game(uci_program, engine, plies):
     print("ok: a game of %d plies, and a take-back" % len(expected))
 
 
-def level_game(uci_program, seed, plies=24):
-    """The moves of a game the weakest level plays against itself."""
-    uci = Uci(uci_program)
-    uci.send("setoption name UCI_LimitStrength value true", "setoption name UCI_Elo value 800",
-             "setoption name Seed value %d" % seed)
-    moves = []
-    for _ in range(plies):
-        infos, move = uci.search("position startpos" + (" moves " + " ".join(moves) if moves else ""),
-                                 "go movetime 50")
-        if move == "0000":
-            break
-        moves.append(move)
-    uci.close()
-    return moves
-
-
-def test_seed_replays_a_game(uci_program):
-    first, again, other = (level_game(uci_program, seed) for seed in (7, 7, 8))
-    same("a game replayed with the same seed", first, again)
-    assert first != other, "two seeds gave the same game: %s" % first
-    print("ok: a level's game replays with its seed")
-
-
 KIWIPETE = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1"
 
 
@@ -304,7 +281,6 @@ def main():
     if args.only != "threads":
         test_positions(args.uci, args.tool)
         test_game(args.uci, args.engine, args.plies)
-        test_seed_replays_a_game(args.uci)
     if args.only != "searches":
         test_beside_a_search(args.uci)
         test_lines_written_at_once(args.uci, args.runs)
