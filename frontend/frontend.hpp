@@ -39,6 +39,8 @@ int xboard_loop();
 // search with stop_conditions.requested (search/search.hpp), and call
 // uci_ponderhit.
 int uci_command(const char* line);
-// Turns the running "go ponder" (or the one about to run) into the timed
-// search its go describes, its clock starting now. Safe from any thread.
-void uci_ponderhit();
+// The ponderhit of the go numbered go_number (the go lines counted from 1
+// as uci_command gets them): that go, when it is a ponder search running or
+// still to come, becomes the timed search its go describes, its clock
+// starting now (or when it starts). Safe from any thread.
+void uci_ponderhit(long long go_number);

@@ -14,6 +14,7 @@
 #include <charconv>
 #include <cstdio>
 #include <limits>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -345,10 +346,13 @@ void report(int depth, const std::string& score, long long elapsed_us, const Mov
 
 // A ponder search runs until "ponderhit" turns it into the timed search its
 // "go" describes, its clock starting then, or until "stop". The host's
-// reader thread may call uci_ponderhit while the search runs.
-enum PonderState { NOT_PONDERING, PONDERING, PONDER_HIT };
-std::atomic<int> ponder_state{NOT_PONDERING};
-Budget budget;  // the running go's; written before ponder_state becomes PONDERING
+// reader thread may call uci_ponderhit while the search runs, so what the
+// two share is kept under a lock; the gos are numbered as they are handled.
+std::mutex ponder_mutex;
+long long gos_handled = 0;
+long long pondering_go = 0;  // the go now pondering; 0: none
+long long hit_go = 0;        // the latest go that has had its ponderhit
+Budget budget;               // the running go's
 // When the running go's clock started; NO_DEADLINE while it ponders.
 std::atomic<SearchClock::rep> clock_started{NO_DEADLINE};
 
@@ -363,9 +367,13 @@ void start_clock(SearchClock::rep now) {
 // Sends the answer of a go, or keeps it for "stop" (or "ponderhit") when the
 // search was to run until told to stop. Ends the go's pondering.
 void answer(const std::string& text, const GoLimits& limits) {
-  bool hit = ponder_state.exchange(NOT_PONDERING) == PONDER_HIT;
-  bool waits = limits.infinite || (limits.ponder && !hit);
-  if (waits && !stop_conditions.requested.load())
+  bool still_pondering;
+  {
+    std::lock_guard<std::mutex> lock(ponder_mutex);
+    still_pondering = pondering_go != 0;
+    pondering_go = 0;
+  }
+  if ((limits.infinite || still_pondering) && !stop_conditions.requested.load())
     pending_bestmove = text;
   else
     say(text);
@@ -456,6 +464,10 @@ Move deepen(const SearchPlan& plan, SearchClock::rep started, Move& reply) {
 void go_command(const Words& words) {
   flush_pending_bestmove();
   SearchClock::rep started = clock_now();
+  {
+    std::lock_guard<std::mutex> lock(ponder_mutex);
+    gos_handled++;
+  }
   GoLimits limits = read_go(words);
   if (!game.error.empty()) {
     say("info string no position to search: " + game.error);
@@ -475,14 +487,18 @@ void go_command(const Words& words) {
   clock.increment = side_to_move == WHITE ? limits.winc : limits.binc;
   clock.moves_to_go = limits.movestogo;
   clock.movetime = limits.movetime;
-  budget = limits.infinite ? Budget{} : budget_for(clock);
   stop_conditions.node_limit = plan.nodes;
   stop_conditions.folded_nodes = 0;
-  stop_conditions.deadline = NO_DEADLINE;
-  clock_started = NO_DEADLINE;
-  int expected = NOT_PONDERING;
-  if (!limits.ponder || !ponder_state.compare_exchange_strong(expected, PONDERING))
-    start_clock(started);  // not pondering, or the hit came before the search began
+  {
+    std::lock_guard<std::mutex> lock(ponder_mutex);
+    budget = limits.infinite ? Budget{} : budget_for(clock);
+    stop_conditions.deadline = NO_DEADLINE;
+    clock_started = NO_DEADLINE;
+    if (limits.ponder && hit_go < gos_handled)
+      pondering_go = gos_handled;
+    else
+      start_clock(started);  // not pondering, or the hit came before the search began
+  }
 
   Move reply = 0;
   Move best = deepen(plan, started, reply);
@@ -497,12 +513,13 @@ void go_command(const Words& words) {
 
 }  // namespace
 
-void uci_ponderhit() {
-  int expected = PONDERING;
-  if (ponder_state.compare_exchange_strong(expected, PONDER_HIT))
+void uci_ponderhit(long long go_number) {
+  std::lock_guard<std::mutex> lock(ponder_mutex);
+  hit_go = std::max(hit_go, go_number);
+  if (pondering_go == go_number) {
+    pondering_go = 0;
     start_clock(clock_now());
-  else if (expected == NOT_PONDERING)
-    ponder_state.compare_exchange_strong(expected, PONDER_HIT);  // the search has yet to begin
+  }
 }
 
 int uci_command(const char* line) {

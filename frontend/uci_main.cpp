@@ -32,10 +32,9 @@ bool input_ended = false;
 bool quitting = false;
 
 // Numbers of the go lines: read so far, started, and the one running (0:
-// none). A go numbered up to stop_through is stopped, one up to
-// hit_through has had its ponderhit.
+// none). A go numbered up to stop_through is stopped.
 long long gos_read = 0, gos_started = 0, running_go = 0;
-long long stop_through = 0, hit_through = 0;
+long long stop_through = 0;
 bool latest_go_ponders = false;
 bool running_go_endless = false;
 
@@ -81,10 +80,7 @@ void read_input() {
       stop_through = gos_read;
       if (running_go) stop_conditions.requested = true;
     }
-    if (word == "ponderhit" && latest_go_ponders && hit_through < gos_read) {
-      hit_through = gos_read;
-      if (running_go == hit_through) uci_ponderhit();
-    }
+    if (word == "ponderhit" && latest_go_ponders) uci_ponderhit(gos_read);
     if (word == "quit") {
       stop_conditions.requested = true;
       quitting = true;
@@ -121,7 +117,6 @@ int main() {
         running_go_endless = is_endless(line);
         stop_conditions.requested =
             quitting || running_go <= stop_through || (input_ended && running_go_endless);
-        if (running_go == hit_through) uci_ponderhit();
       }
     }
     int more = uci_command(line.c_str());

@@ -242,6 +242,11 @@ def test_ponder_and_endless(uci_program):
     started = time.time()
     _, move = uci.search()
     assert time.time() - started < 1.5, "the ponder search overran its clock after ponderhit"
+    # A ponderhit written with its go, before the search has begun.
+    uci.send("go ponder wtime 2000 btime 2000", "ponderhit")
+    started = time.time()
+    uci.search()
+    assert time.time() - started < 1.5, "a ponderhit sent with its go was lost"
     # A ponder search that the GUI ends with stop (the move was not played).
     uci.send("go ponder wtime 3000 btime 3000")
     silent(uci, 0.3, "go ponder answered before stop")
