@@ -18,6 +18,7 @@ import argparse
 import os
 import queue
 import random
+import re
 import subprocess
 import sys
 import threading
@@ -134,7 +135,7 @@ class Person:
         self.proc.wait(WAIT)
 
 
-def play(polyglot, engine, rng, fen, engine_white, clock, takebacks, log):
+def play(polyglot, engine, rng, fen, engine_white, clock, takebacks, ponder, log):
     """One game; returns how it ended and the number of plies."""
     p = Polyglot(polyglot, engine, log)
     person = Person(engine)
@@ -170,7 +171,9 @@ def play(polyglot, engine, rng, fen, engine_white, clock, takebacks, log):
     try:
         game = replay([])
         # After "new" the engine plays Black; "go" gives it the side to move.
-        p.send("new", "easy", "post", clock.level())
+        # "hard" lets polyglot ponder: go ponder after each engine move, then
+        # ponderhit when the person plays the expected reply, else stop.
+        p.send("new", "hard" if ponder else "easy", "post", clock.level())
         if fen:
             p.send("force", "setboard " + fen)
         engine_side = ref.WHITE if engine_white else ref.BLACK
@@ -213,18 +216,28 @@ def main():
     rng = random.Random(args.seed)
     os.makedirs(args.log, exist_ok=True)
     games = [
-        # what, start, engine plays White, clock (base, increment, moves per session), take-backs
-        ("2 s a game", None, True, Clock(2000, 0, 0), 2),
+        # what, start, engine plays White, clock (base, increment, moves per session), take-backs,
+        # pondering
+        ("2 s a game", None, True, Clock(2000, 0, 0), 2, False),
         ("3 s for 40 moves, from a FEN", "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R b KQkq - 0 1",
-         False, Clock(3000, 0, 40), 1),
-        ("1 s + 0.1 s a move", None, False, Clock(1000, 100, 0), 2),
+         False, Clock(3000, 0, 40), 1, False),
+        ("1 s + 0.1 s a move", None, False, Clock(1000, 100, 0), 2, False),
+        ("2 s + 0.1 s a move, pondering", None, True, Clock(2000, 100, 0), 1, True),
     ]
     failed = 0
-    for index, (what, fen, engine_white, clock, takebacks) in enumerate(games):
+    for index, (what, fen, engine_white, clock, takebacks, ponder) in enumerate(games):
         log = os.path.join(os.path.abspath(args.log), "polyglot-%d.log" % (index + 1))
         try:
             how, plies, took_back = play(args.polyglot, engine, rng, fen, engine_white, clock,
-                                         takebacks, log)
+                                         takebacks, ponder, log)
+            if ponder:
+                with open(log, errors="replace") as text:
+                    sent = text.read()
+                ponders = len(re.findall(r"Adapter->Engine: go .*\bponder\b", sent))
+                if not ponders:
+                    raise Fault("polyglot never asked the engine to ponder")
+                what += " (%d ponder searches, %d ponderhits)" % (
+                    ponders, sent.count("Adapter->Engine: ponderhit"))
             print("ok: %s: %s after %d plies and %d take-backs; the engine used %d ms in %d moves"
                   " (the slowest %d ms) and had %d ms left"
                   % (what, how, plies, took_back, clock.used, clock.moves, clock.slowest,

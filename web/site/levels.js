@@ -1,8 +1,8 @@
 // The engine's levels that the page offers, weakest first, and the one a
 // new visitor plays. Each is the Elo rating the engine is asked to play at
 // (UCI_LimitStrength and UCI_Elo), or null for its full strength; the label
-// is what the level selector shows. The ratings are placeholders until the
-// levels are measured.
+// is what the level selector shows. The ratings are those that games
+// against Stockfish's limited levels measured (the README's Strength).
 export const LEVELS = [
   { elo: 800, label: 'Beginner (800)' },
   { elo: 1000, label: 'Casual (1000)' },

@@ -1,0 +1,55 @@
+#!/usr/bin/env node
+// How much of its clock a player had left when each of its games ended,
+// from the move times the runner writes into its PGN: the base, plus the
+// increment after each of its moves, less what each move took. Shows
+// whether a player keeps to its clock, and how much it leaves unused.
+//
+//   node tools/rating/time_left.mjs PLAYER FILE.pgn...
+
+import { readFileSync } from 'node:fs';
+
+const [player, ...files] = process.argv.slice(2);
+if (!player || files.length === 0) {
+  console.error('usage: node time_left.mjs PLAYER FILE.pgn...');
+  process.exit(2);
+}
+
+const left = [];
+for (const file of files) {
+  for (const game of readFileSync(file, 'utf8').split(/\n(?=\[Event )/)) {
+    const tag = (name) => (new RegExp(`\\[${name} "([^"]*)"\\]`).exec(game) ?? [])[1];
+    const side = tag('White') === player ? 0 : tag('Black') === player ? 1 : -1;
+    const tc = /^(\d+(?:\.\d+)?)\+(\d+(?:\.\d+)?)$/.exec(tag('TimeControl') ?? '');
+    if (side < 0 || !tc) continue;
+    // Moves and their comments, in order; the move numbers are dropped.
+    const text = game.replace(/^\[.*\]$/gm, '').replace(/(^|\s)\d+\.(\.\.)?(?=\s)/g, ' ');
+    let clock = Number(tc[1]) * 1000;
+    let ply = -1;
+    for (const [, comment, word] of text.matchAll(/\{([^}]*)\}|(\S+)/g)) {
+      if (word !== undefined) {
+        if (!/^(1-0|0-1|1\/2-1\/2|\*)$/.test(word)) ply++;
+        continue;
+      }
+      const took = /(\d+\.\d+)s/.exec(comment);
+      if (took && ply % 2 === side) clock += Number(tc[2]) * 1000 - Number(took[1]) * 1000;
+      // A fallen flag ends the game at no time left, whatever the move took.
+      if (comment.includes(`${side ? 'Black' : 'White'}'s flag fell`)) clock = Math.min(clock, 0);
+    }
+    left.push({ clock, base: Number(tc[1]) * 1000, tc: tag('TimeControl') });
+  }
+}
+if (left.length === 0) {
+  console.error(`time_left.mjs: no timed game of ${player}`);
+  process.exit(1);
+}
+const byClock = {};
+for (const l of left) (byClock[l.tc] ??= []).push(l.clock / 1000);
+for (const [tc, secs] of Object.entries(byClock)) {
+  secs.sort((a, b) => a - b);
+  const median = secs[Math.floor(secs.length / 2)];
+  console.log(
+    `${player} at ${tc}: ${secs.length} games; time left at the end: least ${secs[0].toFixed(2)} s, ` +
+      `median ${median.toFixed(2)} s, most ${secs[secs.length - 1].toFixed(2)} s; ` +
+      `${secs.filter((s) => s <= 0).length} lost on time`,
+  );
+}
