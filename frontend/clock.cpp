@@ -12,6 +12,8 @@ namespace {
 constexpr long long OVERHEAD = 30;
 // A game with no moves-to-go is taken to last this many more moves.
 constexpr long long MOVES_LEFT_GUESS = 30;
+// ... and this many on the lag (see updated_lag): twice the guess.
+constexpr long long LAG_MOVES_GUESS = 2 * MOVES_LEFT_GUESS;
 // Moves to go beyond this are counted as this many: a long control's time
 // is not spread over moves the game may never reach.
 constexpr long long MOVES_TO_GO_CAP = 40;
@@ -22,6 +24,8 @@ constexpr long long INCREMENT_SHARE_NUM = 3, INCREMENT_SHARE_DEN = 4;
 constexpr long long HARD_FACTOR = 3;
 // ... but never stakes more than this share of what is left.
 constexpr long long HARD_SHARE_NUM = 3, HARD_SHARE_DEN = 4;
+// How slowly a lag estimate comes down (see updated_lag).
+constexpr long long LAG_EASING = 4;
 // "movetime T" leaves a tenth of T, at most OVERHEAD, for the same delays.
 constexpr long long MOVETIME_MARGIN_DIVISOR = 10;
 
@@ -36,9 +40,14 @@ Budget budget_for(const ClockLimits& limits) {
   Budget budget;
   long long hard = -1, soft = -1;
   if (long long left = limits.time_left; left >= 0) {
-    long long usable = left > OVERHEAD ? left - OVERHEAD : 0;
     long long moves =
         limits.moves_to_go > 0 ? std::min(limits.moves_to_go, MOVES_TO_GO_CAP) : MOVES_LEFT_GUESS;
+    // Every move to come costs the lag as well, whatever the engine does, so
+    // it is kept back for each of them. A game with no moves-to-go may well
+    // outlast the guess, and its last moves must not lose on the lag alone.
+    long long lag_moves = limits.moves_to_go > 0 ? moves : LAG_MOVES_GUESS;
+    long long reserve = OVERHEAD + std::max(limits.lag, 0LL) * lag_moves;
+    long long usable = left > reserve ? left - reserve : 0;
     soft = usable / moves + limits.increment * INCREMENT_SHARE_NUM / INCREMENT_SHARE_DEN;
     hard = std::min(soft * HARD_FACTOR, usable * HARD_SHARE_NUM / HARD_SHARE_DEN);
   }
@@ -54,6 +63,16 @@ Budget budget_for(const ClockLimits& limits) {
   budget.hard = std::max<long long>(hard, 1);
   budget.soft = std::min(std::max<long long>(soft, 1), budget.hard);
   return budget;
+}
+
+long long updated_lag(long long estimate, long long left_before, long long increment,
+                      long long used, long long left_now) {
+  long long seen = left_before + increment - used - left_now;
+  // Time given back (a GUI's odds or a delay clock) says nothing of the lag.
+  if (seen < 0) return estimate;
+  // A slower move counts at once, a quicker one only by a quarter of the
+  // difference each move: one quick move says little of the next.
+  return std::max(seen, estimate - (estimate - seen) / LAG_EASING);
 }
 
 bool next_iteration_too_long(const Budget& budget, long long elapsed_us, long long last_nodes,

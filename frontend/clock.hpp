@@ -9,6 +9,9 @@ struct ClockLimits {
   long long increment = 0;
   long long moves_to_go = 0;  // 0: not given
   long long movetime = -1;    // -1: not given
+  // What the GUI's clock has been seen to take each move beyond the
+  // engine's own time: its drawing, the adapters and pipes between them.
+  long long lag = 0;
 };
 
 // How long a move may take: no iteration starts once it looks unable to
@@ -25,5 +28,11 @@ Budget budget_for(const ClockLimits& limits);
 // clock started, the last iteration having taken `last_nodes` nodes and
 // the one before it `nodes_before` (0 when there was none), at
 // `us_per_node` on this machine.
+// The lag to reckon with once a move has shown one: the GUI gave
+// `left_before` (and `increment`) at the go before, the engine took `used`
+// from that go to its answer, and the GUI now gives `left_now`.
+long long updated_lag(long long estimate, long long left_before, long long increment,
+                      long long used, long long left_now);
+
 bool next_iteration_too_long(const Budget& budget, long long elapsed_us, long long last_nodes,
                              long long nodes_before, double us_per_node);

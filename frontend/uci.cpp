@@ -84,6 +84,16 @@ struct Game {
   std::string error;
 };
 Game game;
+// The last move made on the GUI's clock, so that the clock the next go
+// gives shows how much the GUI's side of things takes each move.
+struct TimedMove {
+  bool known = false;
+  std::string start;
+  size_t plies = 0;  // of the game when it was searched
+  long long left = 0, increment = 0, moves_to_go = 0, used = 0;
+};
+TimedMove last_timed;
+long long lag = 0;  // it outlasts games: it belongs to the GUI, not a game
 std::string pending_bestmove;  // an endless search answers at "stop" or "ponderhit"
 
 // Forgets what searches carry from move to move, as a new run of the engine
@@ -131,6 +141,7 @@ bool play_uci_move(std::string_view text) {
 void new_game() {
   start_afresh("startpos");
   game.known = false;
+  last_timed.known = false;
 }
 
 void flush_pending_bestmove() {
@@ -365,18 +376,21 @@ void start_clock(SearchClock::rep now) {
 }
 
 // Sends the answer of a go, or keeps it for "stop" (or "ponderhit") when the
-// search was to run until told to stop. Ends the go's pondering.
-void answer(const std::string& text, const GoLimits& limits) {
+// search was to run until told to stop. Ends the go's pondering. Returns
+// whether the answer went out now.
+bool answer(const std::string& text, const GoLimits& limits) {
   bool still_pondering;
   {
     std::lock_guard<std::mutex> lock(ponder_mutex);
     still_pondering = pondering_go != 0;
     pondering_go = 0;
   }
-  if ((limits.infinite || still_pondering) && !stop_conditions.requested.load())
+  if ((limits.infinite || still_pondering) && !stop_conditions.requested.load()) {
     pending_bestmove = text;
-  else
-    say(text);
+    return false;
+  }
+  say(text);
+  return true;
 }
 
 // What a go does beyond the engine's own deepening: it stops for the clock,
@@ -487,6 +501,13 @@ void go_command(const Words& words) {
   clock.increment = side_to_move == WHITE ? limits.winc : limits.binc;
   clock.moves_to_go = limits.movestogo;
   clock.movetime = limits.movetime;
+  // Two plies on from the last timed move, the clock shows what the GUI took
+  // besides the engine's time, unless a new period of moves has begun.
+  if (last_timed.known && clock.time_left >= 0 && game.start == last_timed.start &&
+      game.moves.size() == last_timed.plies + 2 && last_timed.moves_to_go != 1)
+    lag = updated_lag(lag, last_timed.left, last_timed.increment, last_timed.used, clock.time_left);
+  last_timed.known = false;
+  clock.lag = lag;
   stop_conditions.node_limit = plan.nodes;
   stop_conditions.folded_nodes = 0;
   {
@@ -508,7 +529,15 @@ void go_command(const Words& words) {
 
   std::string text = std::string("bestmove ") + format_move(best ? best : first_legal);
   if (best && reply) text += std::string(" ponder ") + format_move(reply);
-  answer(text, limits);
+  SearchClock::rep clock_start = clock_started.load();
+  if (answer(text, limits) && clock.time_left >= 0 && clock_start != NO_DEADLINE && game.known)
+    last_timed = TimedMove{true,
+                           game.start,
+                           game.moves.size(),
+                           clock.time_left,
+                           clock.increment,
+                           clock.moves_to_go,
+                           microseconds_between(clock_start, clock_now()) / 1000};
 }
 
 }  // namespace

@@ -68,6 +68,52 @@ TEST(Clock, NoIterationStartsThatWouldRunPastTheHardLimit) {
   EXPECT_TRUE(next_iteration_too_long(budget, 100000, 10, 5, 0.001));
 }
 
+TEST(Clock, TheLagIsKeptBackForEveryMoveToCome) {
+  ClockLimits limits = clock_of(20000);
+  limits.lag = 73;
+  // 60 moves of 73 ms besides the 30 ms, as a sudden-death game may run
+  // twice the 30 moves its time is spread over.
+  EXPECT_EQ(budget_for(limits).soft, (20000 - 30 - 73 * 60) / 30);
+  limits.moves_to_go = 1;
+  EXPECT_EQ(budget_for(limits).hard, (20000 - 30 - 73) * 3 / 4);
+  // Less left than the lag of the moves to come: moves are made at once.
+  limits = clock_of(4000);
+  limits.lag = 73;
+  EXPECT_EQ(budget_for(limits).hard, 1);
+}
+
+TEST(Clock, ASlowGuiDoesNotRunOutASuddenDeathGame) {
+  // 20 s for the game, 73 ms lost each move in the GUI, and every move
+  // taking the whole of its hard limit: 80 moves still fit, where taking no
+  // heed of the lag runs out.
+  auto moves_made = [](bool heed_lag) {
+    long long left = 20000, lag = 0;
+    for (int move = 0; move < 80; move++) {
+      ClockLimits limits = clock_of(left);
+      limits.lag = heed_lag ? lag : 0;
+      long long used = budget_for(limits).hard;
+      long long left_now = left - used - 73;
+      if (left_now <= 0) return move;
+      lag = updated_lag(lag, left, 0, used, left_now);
+      left = left_now;
+    }
+    return 80;
+  };
+  EXPECT_EQ(moves_made(true), 80);
+  EXPECT_LT(moves_made(false), 80);
+}
+
+TEST(Clock, TheLagComesDownSlowlyAndIgnoresTimeGivenBack) {
+  // 1000 ms given, 400 used, 500 left: 100 ms went elsewhere.
+  EXPECT_EQ(updated_lag(0, 1000, 0, 400, 500), 100);
+  // The increment comes back with the move.
+  EXPECT_EQ(updated_lag(0, 1000, 100, 400, 600), 100);
+  // A quicker move (20 ms) takes a quarter off the difference.
+  EXPECT_EQ(updated_lag(100, 1000, 0, 400, 580), 80);
+  // More left than could be: the estimate stands.
+  EXPECT_EQ(updated_lag(100, 1000, 0, 400, 900), 100);
+}
+
 TEST(Levels, EachStepUpSearchesMoreAndTheRangeIsHeld) {
   EXPECT_EQ(level_nodes(0), level_nodes(LOWEST_ELO));
   EXPECT_EQ(level_nodes(99999), level_nodes(FULL_STRENGTH_ELO));
