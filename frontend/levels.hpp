@@ -5,7 +5,7 @@
 #pragma once
 
 constexpr int LOWEST_ELO = 800;
-constexpr int FULL_STRENGTH_ELO = 1700;
+constexpr int FULL_STRENGTH_ELO = 1750;
 
 // The node budget of a move at `elo` (held to LOWEST_ELO..FULL_STRENGTH_ELO);
 // at FULL_STRENGTH_ELO the search is not weakened at all.

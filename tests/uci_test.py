@@ -209,11 +209,12 @@ def test_lines_written_at_once(uci_program, runs):
     for run in range(runs):
         uci = Uci(uci_program)
         uci.send("uci", "position startpos", "go depth 2", "isready")
+        # readyok may overtake the search once it runs, never the lines
+        # before it.
         replies = []
-        while "readyok" not in replies:
+        while "readyok" not in replies or not any(r.startswith("bestmove") for r in replies):
             replies.append(uci.line())
         assert replies.index("readyok") > replies.index("uciok"), "readyok before uciok: %r" % replies
-        assert replies[-2].startswith("bestmove"), "readyok before the queued go answered: %r" % replies
 
         # The stop follows a queued go: it ends that search, not the one
         # before it.

@@ -2,22 +2,25 @@
 # The rating run behind the README's Strength section: quorlix-uci's levels
 # against their neighbours and Stockfish's limited levels, full strength at
 # two clocks against Stockfish and at one against the installed xboard
-# engines; then the fit over all the games and its picture.
+# engines; a few games at a minute a side for the time left at that clock;
+# then the fit over all the games and its picture.
 #
 #   tools/rating/strength.sh [QUORLIX_UCI [OUT]]
 #
 # QUORLIX_UCI defaults to build/quorlix-uci, OUT to doc/strength (its PGN
 # files, ratings.json; the picture goes to doc/strength.png). PARTS chooses
-# what to play, of "levels full10 full60 xboard" (all by default); the fit
-# always runs over every PGN file in OUT. Each match appends to its file, so
+# what to play, of "levels full10 full30 xboard clock60" (all by default);
+# the fit always runs over every PGN file in OUT (clock60's games, too few
+# for a rating, go to OUT/time-left). Each match appends to its file, so
 # delete OUT's files for a fresh run. On a two-core machine: levels about an
-# hour, full10 half an hour, full60 two hours, xboard half an hour.
+# hour, full10 half an hour, full30 an hour and a quarter, xboard half an
+# hour, clock60 ten minutes.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 quorlix=$(realpath "${1:-build/quorlix-uci}")
 out=${2:-doc/strength}
-parts=${PARTS:-levels full10 full60 xboard}
-mkdir -p "$out"
+parts=${PARTS:-levels full10 full30 xboard clock60}
+mkdir -p "$out" "$out/time-left"
 (cd tools/rating && npm ci --no-audit --no-fund --loglevel=error)
 
 level() { echo "name=Quorlix $1,cmd=$quorlix,proto=uci,option.UCI_LimitStrength=true,option.UCI_Elo=$1"; }
@@ -46,15 +49,18 @@ fi
 if has full10; then
   match "$(full)" "$(stockfish 1700)" 100 201 10+0.1 full-stockfish-1700
 fi
-if has full60; then
-  match "$(full 60+0.6)" "$(stockfish 1700)" 60 301 60+0.6 full-60-stockfish-1700
-  match "$(full 60+0.6)" "$(stockfish 2000)" 40 302 60+0.6 full-60-stockfish-2000
+if has full30; then
+  match "$(full 30+0.3)" "$(stockfish 1700)" 60 301 30+0.3 full-30-stockfish-1700
+  match "$(full 30+0.3)" "$(stockfish 2000)" 40 302 30+0.3 full-30-stockfish-2000
 fi
 if has xboard; then
   match "$(full)" "name=Fairy-Max,cmd=/usr/games/fairymax,proto=xboard" 20 401 10+0.1 full-fairymax
   match "$(full)" "name=Phalanx,cmd=/usr/games/phalanx,proto=xboard" 20 402 10+0.1 full-phalanx
   match "$(full)" "name=GNU Chess,cmd=/usr/games/gnuchess,proto=xboard" 20 403 10+0.1 full-gnuchess
   match "$(full)" "name=HoiChess,cmd=/usr/games/hoichess -x,proto=xboard" 20 404 10+0.1 full-hoichess
+fi
+if has clock60; then
+  match "$(full 60+0.6)" "$(stockfish 1700)" 10 501 60+0.6 time-left/full-60-stockfish-1700
 fi
 
 node tools/rating/rate.mjs "$out"/*.pgn --anchor "Stockfish 1350=1350" --anchor "Stockfish 1700=1700" \

@@ -9,7 +9,7 @@ export const LEVELS = [
   { elo: 1200, label: 'Improver (1200)' },
   { elo: 1400, label: 'Club player (1400)' },
   { elo: 1600, label: 'Strong club player (1600)' },
-  { elo: null, label: 'Full strength' },
+  { elo: null, label: 'Full strength (1750)' },
 ];
 
 export const DEFAULT_ELO = 1000;
