@@ -359,7 +359,17 @@ void report(int depth, const std::string& score, long long elapsed_us, const Mov
 // "go" describes, its clock starting then, or until "stop". The host's
 // reader thread may call uci_ponderhit while the search runs, so what the
 // two share is kept under a lock; the gos are numbered as they are handled.
-std::mutex ponder_mutex;
+#ifdef __wasi__
+// The web build has one thread and a library without mutexes.
+struct PonderMutex {};
+struct PonderLock {
+  explicit PonderLock(PonderMutex&) {}
+};
+#else
+using PonderMutex = std::mutex;
+using PonderLock = std::lock_guard<std::mutex>;
+#endif
+PonderMutex ponder_mutex;
 long long gos_handled = 0;
 long long pondering_go = 0;  // the go now pondering; 0: none
 long long hit_go = 0;        // the latest go that has had its ponderhit
@@ -381,7 +391,7 @@ void start_clock(SearchClock::rep now) {
 bool answer(const std::string& text, const GoLimits& limits) {
   bool still_pondering;
   {
-    std::lock_guard<std::mutex> lock(ponder_mutex);
+    PonderLock lock(ponder_mutex);
     still_pondering = pondering_go != 0;
     pondering_go = 0;
   }
@@ -479,7 +489,7 @@ void go_command(const Words& words) {
   flush_pending_bestmove();
   SearchClock::rep started = clock_now();
   {
-    std::lock_guard<std::mutex> lock(ponder_mutex);
+    PonderLock lock(ponder_mutex);
     gos_handled++;
   }
   GoLimits limits = read_go(words);
@@ -511,7 +521,7 @@ void go_command(const Words& words) {
   stop_conditions.node_limit = plan.nodes;
   stop_conditions.folded_nodes = 0;
   {
-    std::lock_guard<std::mutex> lock(ponder_mutex);
+    PonderLock lock(ponder_mutex);
     budget = limits.infinite ? Budget{} : budget_for(clock);
     stop_conditions.deadline = NO_DEADLINE;
     clock_started = NO_DEADLINE;
@@ -543,7 +553,7 @@ void go_command(const Words& words) {
 }  // namespace
 
 void uci_ponderhit(long long go_number) {
-  std::lock_guard<std::mutex> lock(ponder_mutex);
+  PonderLock lock(ponder_mutex);
   hit_go = std::max(hit_go, go_number);
   if (pondering_go == go_number) {
     pondering_go = 0;
