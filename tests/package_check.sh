@@ -77,7 +77,8 @@ say "man -w quorlix: $page"
 # quorlix-uci's page is a link to the one page of both.
 [[ $(man -w quorlix-uci 2>/dev/null) == "$page" ]] || fail "man -w quorlix-uci does not find $page"
 answer=$(printf 'uci\nposition startpos moves e2e4\ngo depth 2\n' | /usr/games/quorlix-uci)
-[[ $answer == *$'\nuciok\n'*$'\nbestmove e7e6' ]] ||
+# The best move, then the reply it expects, to ponder on.
+[[ $answer == *$'\nuciok\n'*$'\nbestmove e7e6 ponder '* ]] ||
     fail "/usr/games/quorlix-uci answers: $answer"
 say "/usr/games/quorlix-uci answers uci and go"
 
