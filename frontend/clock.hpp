@@ -24,15 +24,15 @@ struct Budget {
 
 Budget budget_for(const ClockLimits& limits);
 
-// Whether the next iteration should not start: `elapsed_us` after the
-// clock started, the last iteration having taken `last_nodes` nodes and
-// the one before it `nodes_before` (0 when there was none), at
-// `us_per_node` on this machine.
 // The lag to reckon with once a move has shown one: the GUI gave
 // `left_before` (and `increment`) at the go before, the engine took `used`
 // from that go to its answer, and the GUI now gives `left_now`.
 long long updated_lag(long long estimate, long long left_before, long long increment,
                       long long used, long long left_now);
 
+// Whether the next iteration should not start: `elapsed_us` after the
+// clock started, the last iteration having taken `last_nodes` nodes and
+// the one before it `nodes_before` (0 when there was none), at
+// `us_per_node` on this machine.
 bool next_iteration_too_long(const Budget& budget, long long elapsed_us, long long last_nodes,
                              long long nodes_before, double us_per_node);

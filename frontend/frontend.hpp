@@ -3,6 +3,9 @@
 // the program beside the engine.
 #pragma once
 
+#include <string_view>
+#include <vector>
+
 #include "position/position.hpp"
 
 extern const char piece_letters[9];  // ".PNK.BRQ", indexed by piece type
@@ -21,10 +24,6 @@ void print_board();
 // it) names: 1 with `move` set, 0 when it names no legal move, -1 when it
 // is no move text. Uses the move stack from its bottom and empties it.
 int read_move(const char* text, Move& move);
-// The generated move between [move_stack, move_top) that a typed move names:
-// same squares, and for a promotion the typed piece (none meaning queen).
-// Null when there is none.
-Move* find_typed_move(Move typed);
 
 // The console: banner, board, "> " prompt, command words and moves.
 int console_main();
@@ -39,6 +38,8 @@ int xboard_loop();
 // search with stop_conditions.requested (search/search.hpp), and call
 // uci_ponderhit.
 int uci_command(const char* line);
+// The words of a UCI line, as uci_command splits it.
+std::vector<std::string_view> uci_words(std::string_view line);
 // The ponderhit of the go numbered go_number (the go lines counted from 1
 // as uci_command gets them): that go, when it is a ponder search running or
 // still to come, becomes the timed search its go describes, its clock

@@ -61,6 +61,22 @@ void print_board() {
   }
 }
 
+namespace {
+
+// The generated move between [move_stack, move_top) that a typed move names:
+// same squares, and for a promotion the typed piece (none meaning queen).
+// Null when there is none.
+Move* find_typed_move(Move typed) {
+  int wanted = move_promotion(typed) ? move_promotion(typed) : QUEEN;
+  for (Move* p = move_stack; p < move_top; p++) {
+    if (((*p ^ typed) & (FROM_BITS | TO_BITS)) != 0) continue;
+    if (move_promotion(*p) == 0 || move_promotion(*p) == wanted) return p;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 int read_move(const char* text, Move& move) {
   Move typed = 0;
   if (!parse_move(text, typed)) return -1;
@@ -70,13 +86,4 @@ int read_move(const char* text, Move& move) {
   if (found) move = *found;
   move_top = move_stack;
   return found ? 1 : 0;
-}
-
-Move* find_typed_move(Move typed) {
-  int wanted = move_promotion(typed) ? move_promotion(typed) : QUEEN;
-  for (Move* p = move_stack; p < move_top; p++) {
-    if (((*p ^ typed) & (FROM_BITS | TO_BITS)) != 0) continue;
-    if (move_promotion(*p) == 0 || move_promotion(*p) == wanted) return p;
-  }
-  return nullptr;
 }

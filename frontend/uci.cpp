@@ -44,8 +44,10 @@ std::string shown(std::string_view word) {
                                      : std::string(word);
 }
 
-Words split(std::string_view line) {
-  Words words;
+}  // namespace
+
+std::vector<std::string_view> uci_words(std::string_view line) {
+  std::vector<std::string_view> words;
   constexpr std::string_view blanks = " \t\r\n\v\f";
   for (size_t i = line.find_first_not_of(blanks); i != std::string_view::npos;) {
     size_t end = line.find_first_of(blanks, i);
@@ -54,6 +56,8 @@ Words split(std::string_view line) {
   }
   return words;
 }
+
+namespace {
 
 // A whole word of digits, with a sign when negative; one too long for any
 // integer is taken as the largest (or smallest) there is.
@@ -225,9 +229,19 @@ void setoption_command(const Words& words) {
     say("info string setoption needs: name <option> value <value>");
     return;
   }
-  std::string name, value;
-  for (i++; i < words.size() && words[i] != "value"; i++) name += (name.empty() ? "" : " ") + std::string(words[i]);
-  for (i++; i < words.size(); i++) value += (value.empty() ? "" : " ") + std::string(words[i]);
+  // The words from i up to `until` (or the end), one blank between each.
+  auto words_until = [&](std::string_view until) {
+    std::string text;
+    for (; i < words.size() && words[i] != until; i++) {
+      if (!text.empty()) text += ' ';
+      text += words[i];
+    }
+    return text;
+  };
+  i++;
+  std::string name = words_until("value");
+  i++;
+  std::string value = words_until("");
 
   auto check = [&](bool& option) {
     if (same_letters(value, "true") || same_letters(value, "false"))
@@ -567,7 +581,7 @@ int uci_command(const char* line) {
     new_game();
     started = true;
   }
-  Words words = split(line);
+  Words words = uci_words(line);
   if (words.empty()) return 1;
   std::string_view command = words[0];
   if (command == "uci") {

@@ -11,6 +11,7 @@
 // End of input ends the program once the lines before it are done, so a
 // script may pipe in commands: a "go" still runs to its limit, and one that
 // would run until stopped ("go infinite", "go ponder") is stopped.
+#include <algorithm>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -38,22 +39,14 @@ long long stop_through = 0;
 bool latest_go_ponders = false;
 bool running_go_endless = false;
 
-constexpr const char* BLANKS = " \t\r\v\f";
-
-std::string first_word(const std::string& line) {
-  size_t begin = line.find_first_not_of(BLANKS);
-  if (begin == std::string::npos) return "";
-  return line.substr(begin, line.find_first_of(BLANKS, begin) - begin);
+bool has_word(const std::string& line, std::string_view word) {
+  auto words = uci_words(line);
+  return std::find(words.begin(), words.end(), word) != words.end();
 }
 
-bool has_word(const std::string& line, const std::string& word) {
-  for (size_t i = line.find_first_not_of(BLANKS); i != std::string::npos;) {
-    size_t end = line.find_first_of(BLANKS, i);
-    if (line.compare(i, end == std::string::npos ? std::string::npos : end - i, word) == 0)
-      return true;
-    i = end == std::string::npos ? end : line.find_first_not_of(BLANKS, end);
-  }
-  return false;
+std::string_view first_word(const std::string& line) {
+  auto words = uci_words(line);
+  return words.empty() ? std::string_view() : words[0];
 }
 
 bool is_endless(const std::string& go_line) {
@@ -63,7 +56,7 @@ bool is_endless(const std::string& go_line) {
 void read_input() {
   std::string line;
   while (std::getline(std::cin, line)) {
-    std::string word = first_word(line);
+    std::string word(first_word(line));
     std::lock_guard<std::mutex> lock(queue_mutex);
     // Out of turn only while a search runs and nothing before it waits, so
     // that replies keep the order of the lines they answer.
