@@ -7,6 +7,7 @@
 //   node tools/rating/time_left.mjs PLAYER FILE.pgn...
 
 import { readFileSync } from 'node:fs';
+import { readPgnTags } from './lib/pgn.mjs';
 
 const [player, ...files] = process.argv.slice(2);
 if (!player || files.length === 0) {
@@ -17,9 +18,9 @@ if (!player || files.length === 0) {
 const left = [];
 for (const file of files) {
   for (const game of readFileSync(file, 'utf8').split(/\n(?=\[Event )/)) {
-    const tag = (name) => (new RegExp(`\\[${name} "([^"]*)"\\]`).exec(game) ?? [])[1];
-    const side = tag('White') === player ? 0 : tag('Black') === player ? 1 : -1;
-    const tc = /^(\d+(?:\.\d+)?)\+(\d+(?:\.\d+)?)$/.exec(tag('TimeControl') ?? '');
+    const [tags = {}] = readPgnTags(game);
+    const side = tags.White === player ? 0 : tags.Black === player ? 1 : -1;
+    const tc = /^(\d+(?:\.\d+)?)\+(\d+(?:\.\d+)?)$/.exec(tags.TimeControl ?? '');
     if (side < 0 || !tc) continue;
     // Moves and their comments, in order; the move numbers are dropped.
     const text = game.replace(/^\[.*\]$/gm, '').replace(/(^|\s)\d+\.(\.\.)?(?=\s)/g, ' ');
@@ -35,7 +36,7 @@ for (const file of files) {
       // A fallen flag ends the game at no time left, whatever the move took.
       if (comment.includes(`${side ? 'Black' : 'White'}'s flag fell`)) clock = Math.min(clock, 0);
     }
-    left.push({ clock, base: Number(tc[1]) * 1000, tc: tag('TimeControl') });
+    left.push({ clock, tc: tags.TimeControl });
   }
 }
 if (left.length === 0) {
