@@ -13,8 +13,11 @@ set(CMAKE_CXX_COMPILER_TARGET wasm32-wasi)
 # clang 14 has no exceptions for wasm. wasm has no signals either: the xboard
 # mode's SIGINT guard compiles against libc's small emulation of them. The
 # WASI libc comes with debugging sections that would double each program.
+# wasm-ld's default stack, 64 KB above the data, is too small for the UCI
+# search's lines and would overflow into the globals unseen; below the data
+# an overflow traps.
 set(CMAKE_CXX_FLAGS_INIT "-fno-exceptions -D_WASI_EMULATED_SIGNAL")
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-lwasi-emulated-signal -Wl,--strip-debug")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-lwasi-emulated-signal -Wl,--strip-debug -Wl,--stack-first -Wl,-z,stack-size=1048576")
 
 # Headers and libraries come from the WASI sysroot that clang knows, never
 # from the host (GoogleTest there is x86-64); programs are the host's.
