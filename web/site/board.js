@@ -1,7 +1,9 @@
 // The board: cm-chessboard shows a position, with the last move and a check
-// marked, and takes the player's moves by clicks, a drag of the mouse or of
-// a finger; it asks for the piece of a promotion and offers only legal moves.
+// marked and arrows for the engine's best move and a hint, and takes the
+// player's moves by clicks, a drag of the mouse or of a finger; it asks for
+// the piece of a promotion and offers only legal moves.
 import { BORDER_TYPE, Chessboard, COLOR, FEN, INPUT_EVENT_TYPE } from './lib/cm-chessboard/src/Chessboard.js';
+import { ARROW_TYPE, Arrows } from './lib/cm-chessboard/src/extensions/arrows/Arrows.js';
 import { Markers, MARKER_TYPE } from './lib/cm-chessboard/src/extensions/markers/Markers.js';
 import {
   PromotionDialog,
@@ -21,8 +23,20 @@ export class Board {
       position: FEN.start,
       assetsUrl: 'lib/cm-chessboard/assets/',
       style: { borderType: BORDER_TYPE.frame, animationDuration: 200 },
-      extensions: [{ class: Markers, props: { autoMarkers: MARKER_TYPE.frame } }, { class: PromotionDialog }],
+      extensions: [{ class: Markers, props: { autoMarkers: MARKER_TYPE.frame } }, { class: PromotionDialog },
+                   { class: Arrows }],
     });
+    this.arrows = '';
+  }
+
+  // The arrows: the analysis's best move and the hint, each a UCI move or null.
+  setArrows({ best = null, hint = null }) {
+    const key = `${best} ${hint}`;
+    if (key === this.arrows) return;
+    this.arrows = key;
+    this.board.removeArrows();
+    if (best) this.board.addArrow(ARROW_TYPE.info, best.slice(0, 2), best.slice(2, 4));
+    if (hint) this.board.addArrow(ARROW_TYPE.success, hint.slice(0, 2), hint.slice(2, 4));
   }
 
   // Shows a position (chess.js) with the move that led to it; resolves once

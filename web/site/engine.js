@@ -1,29 +1,82 @@
 // The engine's client: Quorlix runs in a Web Worker (worker.js) that speaks
-// UCI. Before each of its moves it gets its level as UCI_LimitStrength and
-// UCI_Elo (when they changed), the whole game as "position ... moves ...",
-// and "go" with the clocks when the game is timed; it answers with "info"
-// lines and "bestmove". A search cannot be interrupted from outside (the
-// worker is busy in it), so abandoning one means starting a new worker.
-
+// UCI. The page compiles the WebAssembly module once and hands it to each
+// worker, so a fresh worker is ready in milliseconds. Each search is a
+// request with its own callbacks and its own stop(): the game, the analysis
+// and the review each have an Engine of their own and never read each
+// other's lines. A running "go" keeps its worker busy, deaf to "stop", so a
+// stopped search ends its worker and the next search starts a fresh one.
 import { START } from './game.js';
 
 const START_TIMEOUT_MS = 20000;
-const SILENCE_TIMEOUT_MS = 60000;  // an untimed search prints a line well within this
-const GRACE_MS = 30000;            // beyond the engine's own clock, in a timed game
+
+let compiled = null;
+
+// The engine's module, fetched and compiled on the first call only.
+export function engineModule() {
+  compiled ??= (async () => {
+    const response = await fetch('quorlix.wasm');
+    if (!response.ok) throw new Error(`quorlix.wasm: HTTP status ${response.status}`);
+    // Streamed compiling takes only application/wasm, and the site must work
+    // from any static host.
+    return response.headers.get('Content-Type') === 'application/wasm'
+      ? WebAssembly.compileStreaming(response)
+      : WebAssembly.compile(await response.arrayBuffer());
+  })();
+  return compiled;
+}
+
+// An "info" line with a score, as {depth, multipv, score: {cp} or {mate},
+// wdl: [win, draw, loss] or null, nodes, pv}; null for any other line.
+export function readInfo(line) {
+  const words = line.split(' ');
+  if (words[0] !== 'info' || !words.includes('score')) return null;
+  const after = (name) => words[words.indexOf(name) + 1];
+  const at = words.indexOf('score');
+  const value = Number(words[at + 2]);
+  const wdl = words.includes('wdl') ? [1, 2, 3].map((i) => Number(words[words.indexOf('wdl') + i])) : null;
+  return {
+    depth: Number(after('depth')),
+    multipv: words.includes('multipv') ? Number(after('multipv')) : 1,
+    score: words[at + 1] === 'mate' ? { mate: value } : { cp: value },
+    wdl,
+    nodes: Number(after('nodes')),
+    pv: words.includes('pv') ? words.slice(words.indexOf('pv') + 1) : [],
+  };
+}
+
+// One search: what it asks and where its lines go. Made by Engine.search.
+class Search {
+  constructor(engine, { onInfo = () => {}, onDone = () => {}, onFailure = () => {}, patience = null }) {
+    Object.assign(this, { engine, onInfo, onDone, onFailure, patience });
+    this.lines = [];     // every info line with a score, as readInfo gives it
+    this.running = true;
+  }
+
+  // Ends the search at once; none of its callbacks is called after this.
+  stop() {
+    if (!this.running) return;
+    this.running = false;
+    this.engine.abandon(this);
+  }
+}
 
 export class Engine {
-  // onInfo({depth, score: {cp} or {mate}, pv}) for each iteration of the
-  // search, onMove(uci) for its move, onFailure(why) when it fails.
-  constructor({ onInfo, onMove, onFailure }) {
-    Object.assign(this, { onInfo, onMove, onFailure });
+  // onFailure(why): the worker failed with no search to tell.
+  constructor({ onFailure = () => {} } = {}) {
+    this.onFailure = onFailure;
+    this.current = null;
     this.start();
   }
 
   start() {
     const worker = new Worker('worker.js', { type: 'module' });
     this.worker = worker;
-    this.thinking = false;
-    this.level = undefined;  // what the engine was told: none yet
+    this.options = {};  // what this worker was told
+    this.ready = false;
+    engineModule().then((module) => worker.postMessage(module), (error) => {
+      compiled = null;  // fetched again by the next worker
+      if (worker === this.worker) this.fail(`the engine could not be loaded (${error.message})`);
+    });
     worker.onmessage = ({ data }) => {
       if (worker !== this.worker) return;
       if (data.error) this.fail(data.error);
@@ -35,8 +88,7 @@ export class Engine {
         this.fail(`the engine's worker (worker.js) could not be loaded or run${event.message ? ` (${event.message})` : ''}`);
       }
     };
-    // The worker keeps these until the module has loaded.
-    this.send('uci');
+    // The worker keeps these until the module has come.
     this.send('isready');
     this.expectLine(START_TIMEOUT_MS, 'the engine did not start within 20 seconds');
   }
@@ -45,57 +97,84 @@ export class Engine {
     this.worker.postMessage(line);
   }
 
-  // A new worker, for a search that is no longer wanted or after a failure.
+  get busy() {
+    return Boolean(this.current);
+  }
+
+  // A new worker, after a search that is no longer wanted.
   restart() {
-    clearTimeout(this.timer);
-    this.worker.terminate();
+    this.end();
     this.start();
   }
 
-  newGame(level) {
-    this.send('ucinewgame');
-    this.setLevel(level);
+  end() {
+    clearTimeout(this.timer);
+    this.worker?.terminate();
+    this.worker = null;
+    this.current = null;
   }
 
-  // An Elo rating, or null for full strength; sent only when it changes.
-  setLevel(level) {
-    if (level === this.level) return;
-    this.level = level;
-    this.send(`setoption name UCI_LimitStrength value ${level ? 'true' : 'false'}`);
-    if (level) this.send(`setoption name UCI_Elo value ${level}`);
+  abandon(search) {
+    if (search === this.current) this.restart();
   }
 
-  // Asks `color` for a move in the game from `start` (a FEN) through `moves`
-  // (UCI). clocks: {w, b} in milliseconds, or null when untimed.
-  think({ start, moves, level, clocks, increment, color }) {
-    this.setLevel(level);
+  newGame() {
+    this.current?.stop();
+    if (this.worker) this.send('ucinewgame');
+  }
+
+  // Searches the position after `moves` (UCI) from `start` (a FEN) with
+  // `go` (the whole UCI line), having set `options` ({name: value}) when
+  // they differ from what this worker was told. `patience`: the milliseconds
+  // to wait for a line before failing, or null to wait for ever. The search
+  // in progress, if any, is stopped first.
+  search({ start = START, moves = [], options = {}, go, ...callbacks }) {
+    this.current?.stop();
+    if (!this.worker) this.start();  // after a failure
+    const search = new Search(this, callbacks);
+    // The options go together (a level is UCI_LimitStrength and UCI_Elo).
+    const entries = Object.entries(options);
+    if (entries.some(([name, value]) => this.options[name] !== String(value))) {
+      for (const [name, value] of entries) {
+        this.options[name] = String(value);
+        this.send(`setoption name ${name} value ${value}`);
+      }
+    }
     const position = start === START ? 'startpos' : `fen ${start}`;
     this.send(`position ${position}${moves.length ? ` moves ${moves.join(' ')}` : ''}`);
-    const ms = (t) => Math.max(0, Math.round(t));
-    this.send(clocks
-      ? `go wtime ${ms(clocks.w)} btime ${ms(clocks.b)} winc ${increment} binc ${increment}`
-      : 'go');
-    this.thinking = true;
-    this.patience = clocks ? Math.max(SILENCE_TIMEOUT_MS, clocks[color] + increment + GRACE_MS) : SILENCE_TIMEOUT_MS;
-    this.expectLine(this.patience, 'the engine has not answered in time');
+    this.send(go);
+    this.current = search;
+    search.began = performance.now();
+    if (this.ready) this.expectSearchLine();
+    return search;
+  }
+
+  expectSearchLine() {
+    const { patience } = this.current;
+    if (patience === null) this.quiet();
+    else this.expectLine(patience, 'the engine has not answered in time');
   }
 
   read(line) {
-    const words = line.split(' ');
-    if (this.thinking) this.expectLine(this.patience, 'the engine has not answered in time');
-    if (words[0] === 'readyok') {
-      if (!this.thinking) this.quiet();
-    } else if (words[0] === 'info' && this.thinking && words.includes('pv')) {
-      const field = (name) => words[words.indexOf(name) + 1];
-      this.onInfo({
-        depth: Number(field('depth')),
-        score: words.includes('mate') ? { mate: Number(field('mate')) } : { cp: Number(field('cp')) },
-        pv: words.slice(words.indexOf('pv') + 1),
-      });
-    } else if (words[0] === 'bestmove' && this.thinking) {
+    const search = this.current;
+    if (line === 'readyok') {
+      this.ready = true;
+      if (search) this.expectSearchLine();
+      else this.quiet();
+      return;
+    }
+    if (!search) return;
+    this.expectSearchLine();
+    const info = readInfo(line);
+    if (info) {
+      search.lines.push(info);
+      search.onInfo(info);
+    } else if (line.startsWith('bestmove')) {
+      const [, move, , ponder] = line.split(' ');
+      this.current = null;
       this.quiet();
-      this.thinking = false;
-      this.onMove(words[1]);
+      search.running = false;
+      search.onDone({ move, ponder, lines: search.lines });
     }
   }
 
@@ -109,9 +188,16 @@ export class Engine {
     clearTimeout(this.timer);
   }
 
+  // The worker is of no more use: the search that was running hears why,
+  // or else the owner; the next search starts a new worker.
   fail(why) {
-    clearTimeout(this.timer);
-    this.thinking = false;
-    this.onFailure(why);
+    const search = this.current;
+    this.end();
+    if (search?.running) {
+      search.running = false;
+      search.onFailure(why);
+    } else {
+      this.onFailure(why);
+    }
   }
 }

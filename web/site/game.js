@@ -1,7 +1,8 @@
 // The game: its start and moves (chess.js keeps the rules), the settings it
-// is played at, and how it ended when the board does not say (a resignation,
-// a fallen flag). It is kept in the browser's storage between visits, and
-// written and read as PGN, as FEN and as a link whose fragment holds it.
+// is played at, how it ended when the board does not say (a resignation, a
+// fallen flag), its review and the hints taken. It is kept in the browser's
+// storage between visits, and read from PGN, FEN and a link whose fragment
+// holds it (pgn.js writes it).
 import { Chess, DEFAULT_POSITION, validateFen } from './lib/chess.js/dist/esm/chess.js';
 
 export const START = DEFAULT_POSITION;
@@ -59,12 +60,16 @@ export function canMate(chess, color) {
 export class Game {
   // settings: {level (an Elo rating, or null for full strength), timeControl
   // (a key of clocks.js, '' when untimed)}.
-  constructor({ start = START, moves = [], settings, ending = null, date = today() }) {
+  // review: what review.js found, {budget, moves: [{uci, ...}, ...]} for
+  // the moves from the first; hints: the plies after which a hint was taken.
+  constructor({ start = START, moves = [], settings, ending = null, date = today(), review = null, hints = [] }) {
     this.start = start;
     this.chess = new Chess(start);
     this.settings = settings;
     this.ending = ending;  // {result, reason} when not over on the board
     this.date = date;
+    this.review = review;
+    this.hints = hints;
     for (const uci of moves) this.chess.move(uciMove(uci));
   }
 
@@ -93,12 +98,31 @@ export class Game {
     return { chess, last: moves[ply - 1] };
   }
 
+  // The FENs from the start to the position after `ply` plies.
+  fensTo(ply) {
+    return [this.start, ...this.history().slice(0, ply).map((move) => move.after)];
+  }
+
+  // The review's findings for the moves the game still has, from the first
+  // up to the first move that differs from the one reviewed.
+  reviewedMoves() {
+    const found = [];
+    const history = this.history();
+    for (const [i, entry] of (this.review?.moves ?? []).entries()) {
+      if (history[i]?.lan !== entry.uci) break;
+      found.push({ ...entry, color: history[i].color });
+    }
+    return found;
+  }
+
   play(move) {
     return this.chess.move(typeof move === 'string' ? uciMove(move) : move);
   }
 
   undo() {
-    return this.chess.undo();
+    const move = this.chess.undo();
+    this.hints = this.hints.filter((ply) => ply <= this.history().length);
+    return move;
   }
 
   resign(color) {
@@ -137,20 +161,6 @@ export class Game {
     return draw ? { result: DRAW, text: `${draw[1]} (½-½).` } : null;
   }
 
-  // The game in PGN. names: {w, b}; the control as PGN writes it
-  // ("180+2"), or '' when untimed.
-  pgn(names, timeControl) {
-    const chess = new Chess(this.start);  // sets SetUp and FEN when not the usual start
-    const tags = { Event: 'Casual game', Site: location.origin + location.pathname, Date: this.date,
-                   Round: '-', White: names.w, Black: names.b, Result: this.outcome()?.result ?? '*' };
-    if (timeControl) tags.TimeControl = timeControl;
-    Object.entries(tags).forEach(([key, value]) => chess.setHeader(key, value));
-    for (const move of this.history()) chess.move(move.san);
-    if (this.ending) chess.setComment(`${this.ending.reason}.`);
-    // A blank line after the tags, which chess.js leaves out when there are no moves.
-    return `${chess.pgn({ maxWidth: 79 }).replace(/^((?:\[.*\]\n)+)(?![\n[])/, '$1\n')}\n`;
-  }
-
   // The fragment of a link that holds the game: its start, when not the
   // usual one, and its moves.
   fragment() {
@@ -162,8 +172,8 @@ export class Game {
   }
 
   toJSON() {
-    const { start, settings, ending, date } = this;
-    return { start, moves: this.uciMoves(), settings, ending, date };
+    const { start, settings, ending, date, review, hints } = this;
+    return { start, moves: this.uciMoves(), settings, ending, date, review, hints };
   }
 }
 

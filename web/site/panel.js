@@ -1,8 +1,9 @@
 // What the panel lists: the moves of the game, each a button that shows the
-// position after it, and the lines of the engine's search with their
-// scores, in SAN.
+// position after it (with the review's judgement of it, when there is one),
+// and the engine's lines with their scores for White, in SAN.
 import { Chess } from './lib/chess.js/dist/esm/chess.js';
 import { uciMove } from './game.js';
+import { forWhite, judgementNamed, scoreText } from './judgement.js';
 
 const span = (className, textContent) => Object.assign(document.createElement('span'), { className, textContent });
 
@@ -14,9 +15,11 @@ export function moveText(move) {
 
 // One list item per move number, with White's move and Black's, numbered by
 // the list itself from `firstNumber`. Each move carries its ply (1 for
-// White's first); the one at `shown` is marked, and the list scrolls to it
-// (to its end when `atEnd`) without moving the page.
-export function listMoves(list, history, firstNumber, shown, atEnd) {
+// White's first) and, once reviewed (`reviewed`, the review's findings from
+// the first move), its judgement and glyph and the move that was best. The
+// one at `shown` is marked, and the list scrolls to it (to its end when
+// `atEnd`) without moving the page.
+export function listMoves(list, history, firstNumber, shown, atEnd, reviewed = []) {
   list.start = firstNumber;
   const items = [];
   let item = null;
@@ -31,6 +34,15 @@ export function listMoves(list, history, firstNumber, shown, atEnd) {
     button.className = i + 1 === shown ? 'san shown' : 'san';
     button.dataset.ply = String(i + 1);
     button.textContent = move.san;
+    if (reviewed[i]) {
+      const judgement = judgementNamed(reviewed[i].judgement);
+      button.dataset.judgement = judgement?.name ?? '';
+      if (judgement) {
+        button.dataset.best = reviewed[i].bestSan;
+        button.title = `${judgement.word}: ${reviewed[i].bestSan} was best`;
+        button.append(span(`glyph ${judgement.name}`, judgement.glyph));
+      }
+    }
     item.append(button, ' ');
   });
   list.replaceChildren(...items);
@@ -42,26 +54,35 @@ export function listMoves(list, history, firstNumber, shown, atEnd) {
   }
 }
 
-// One line of the engine's search as a list item: depth, score for White in
-// pawns (or the mate it sees), and the line it expects from `fen`, in SAN.
-export function searchLine({ depth, score, pv }, fen) {
-  let shown;
-  if (score.mate !== undefined) {
-    shown = score.mate > 0 ? `Quorlix mates in ${score.mate}` : `Quorlix is mated in ${-score.mate}`;
-  } else {
-    const pawns = ((fen.split(' ')[1] === 'w' ? 1 : -1) * score.cp) / 100;
-    shown = `${pawns > 0 ? '+' : pawns < 0 ? '−' : ''}${Math.abs(pawns).toFixed(2)}`;
-  }
+// One line of the engine's as a list item (.line, with its multipv and
+// depth): the depth, the score for White in pawns (or #N for a mate) and
+// the line from `fen` in SAN; with `tryable`, its first move a button that
+// tries it on the board.
+export function lineItem({ depth, multipv, score, pv }, fen, tryable = false) {
   const item = document.createElement('li');
-  item.append(span('depth', depth), span('score', shown), span('pv', sanLine(fen, pv)));
+  item.className = 'line';
+  item.dataset.multipv = String(multipv);
+  item.dataset.depth = String(depth);
+  const moves = span('pv', '');
+  sanLine(fen, pv).forEach(({ text, uci }, i) => {
+    if (i === 0 && tryable) {
+      const button = Object.assign(document.createElement('button'), { type: 'button', className: 'try', textContent: text });
+      button.dataset.try = uci;
+      button.title = 'Try this move on the board';
+      moves.append(button);
+    } else {
+      moves.append(`${i ? ' ' : ''}${text}`);
+    }
+  });
+  item.append(span('depth', depth), span('score', scoreText(forWhite(score, fen.split(' ')[1]))), moves);
   return item;
 }
 
-// The engine's expected line, given as UCI moves from `fen`, in SAN with
-// move numbers.
-function sanLine(fen, uciMoves) {
+// The engine's line, given as UCI moves from `fen`, in SAN with move
+// numbers: [{text, uci}].
+export function sanLine(fen, uciMoves) {
   const position = new Chess(fen);
-  const text = [];
+  const moves = [];
   for (const uci of uciMoves) {
     const number = position.moveNumber();
     const white = position.turn() === 'w';
@@ -71,7 +92,7 @@ function sanLine(fen, uciMoves) {
     } catch {
       break;
     }
-    text.push(white ? `${number}. ${move.san}` : text.length ? move.san : `${number}… ${move.san}`);
+    moves.push({ uci, text: white ? `${number}. ${move.san}` : moves.length ? move.san : `${number}… ${move.san}` });
   }
-  return text.join(' ');
+  return moves;
 }

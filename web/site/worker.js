@@ -1,9 +1,10 @@
-// The engine's Web Worker. It loads the WebAssembly module and hands it the
-// page's UCI lines one at a time; each line the engine writes is posted back
-// as soon as it is written. A search blocks this worker, never the page.
+// The engine's Web Worker. Its first message is the engine's WebAssembly
+// module, compiled once by the page (engine.js); the others are UCI lines,
+// handed to the engine one at a time. Each line the engine writes is posted
+// back as soon as it is written. A search blocks this worker, never the page.
 //
 // Messages to the page: {line} for each line of the engine's output, and
-// {error} when the module cannot load or stops.
+// {error} when the module cannot start or stops.
 import { Wasi } from './wasi.js';
 
 let pending = '';
@@ -19,30 +20,28 @@ const wasi = new Wasi({
   stderr: (text) => console.warn(`engine: ${text}`),
 });
 
-const engine = (async () => {
-  const response = await fetch('quorlix.wasm');
-  if (!response.ok) throw new Error(`quorlix.wasm: HTTP status ${response.status}`);
-  // Streamed, the browser may keep the compiled code for the next visit; but
-  // it takes only application/wasm, and the site must work from any static
-  // host, so others get the bytes compiled.
-  const { instance } = response.headers.get('Content-Type') === 'application/wasm'
-    ? await WebAssembly.instantiateStreaming(response, wasi.imports)
-    : await WebAssembly.instantiate(await response.arrayBuffer(), wasi.imports);
+let receive;
+const engine = new Promise((resolve) => (receive = resolve)).then(async (module) => {
+  const instance = await WebAssembly.instantiate(module, wasi.imports);
   wasi.initialize(instance);
   return instance.exports;
-})();
+});
 
-engine.catch((error) => postMessage({ error: `the engine could not be loaded (${error.message})` }));
+engine.catch((error) => postMessage({ error: `the engine could not be started (${error.message})` }));
 
 const encoder = new TextEncoder();
-onmessage = async ({ data: line }) => {
+onmessage = async ({ data }) => {
+  if (data instanceof WebAssembly.Module) {
+    receive(data);
+    return;
+  }
   let exports;
   try {
     exports = await engine;
   } catch {
     return;  // already reported
   }
-  const bytes = encoder.encode(line);
+  const bytes = encoder.encode(data);
   if (bytes.length >= exports.line_capacity()) {
     postMessage({ error: `a command of ${bytes.length} bytes is too long for the engine` });
     return;

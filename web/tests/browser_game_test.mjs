@@ -76,7 +76,7 @@ before(async () => {
     const post = Worker.prototype.postMessage;
     window.sentToEngine = [];
     Worker.prototype.postMessage = function (line) {
-      window.sentToEngine.push(line);
+      if (typeof line === 'string') window.sentToEngine.push(line);
       return post.call(this, line);
     };
   });

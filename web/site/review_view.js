@@ -1,0 +1,81 @@
+// What the page shows of a game's review: each side's accuracy and counts
+// of inaccuracies, mistakes and blunders (#review-summary), the graph of
+// the evaluation over the game from White's view (#eval-graph, each point a
+// position to show), and a word on the move shown when it was judged.
+import { forWhite, judgementNamed, scoreText, summary, winningChances } from './judgement.js';
+import { moveText } from './panel.js';
+
+const SVG = 'http://www.w3.org/2000/svg';
+const WIDTH = 400;   // the graph's width, whatever the game's length
+const HEIGHT = 100;  // and its height, White's win at the top
+const svg = (name, attributes) => {
+  const node = document.createElementNS(SVG, name);
+  for (const [key, value] of Object.entries(attributes)) node.setAttribute(key, value);
+  return node;
+};
+
+// The evaluation of each reviewed position from White's view, ply by ply:
+// the start's from its search, each later one the move's that led to it.
+export function evaluations(reviewed, history) {
+  if (!reviewed.length) return [];
+  const first = forWhite(reviewed[0].bestScore, history[0].color);
+  return [first, ...reviewed.map((entry, i) => forWhite(entry.score, history[i].color))];
+}
+
+function drawSummary(element, reviewed) {
+  const sides = summary(reviewed);
+  const plural = (count, one, many) => `${count} ${count === 1 ? one : many}`;
+  element.replaceChildren(...Object.entries(sides).map(([side, counts]) => {
+    const row = document.createElement('p');
+    row.dataset.side = side;
+    row.dataset.inaccuracies = String(counts.inaccuracies);
+    row.dataset.mistakes = String(counts.mistakes);
+    row.dataset.blunders = String(counts.blunders);
+    const accuracy = counts.accuracy === null ? '' : counts.accuracy.toFixed(1);
+    row.dataset.accuracy = accuracy;
+    row.textContent = `${side === 'white' ? 'White' : 'Black'}: ${accuracy ? `${accuracy}% accuracy` : 'no move'}; ` +
+      `${plural(counts.inaccuracies, 'inaccuracy', 'inaccuracies')}, ${plural(counts.mistakes, 'mistake', 'mistakes')}, ` +
+      `${plural(counts.blunders, 'blunder', 'blunders')}`;
+    return row;
+  }));
+}
+
+function drawGraph(element, values, reviewed, shown) {
+  const width = WIDTH;
+  const STEP = WIDTH / Math.max(1, values.length - 1);
+  element.setAttribute('viewBox', `0 0 ${width} ${HEIGHT}`);
+  element.setAttribute('preserveAspectRatio', 'none');
+  const y = (score) => ((1 - winningChances(score)) * HEIGHT) / 2;
+  const points = values.map((score, ply) => `${(ply * STEP).toFixed(1)},${y(score).toFixed(1)}`);
+  const parts = [svg('line', { class: 'middle', x1: 0, x2: width, y1: HEIGHT / 2, y2: HEIGHT / 2 })];
+  if (values.length > 1) {
+    parts.push(svg('polygon', { class: 'white-area', points: `0,${HEIGHT} ${points.join(' ')} ${width},${HEIGHT}` }));
+    parts.push(svg('polyline', { class: 'curve', points: points.join(' ') }));
+  }
+  if (shown < values.length) parts.push(svg('line', { class: 'shown', x1: shown * STEP, x2: shown * STEP, y1: 0, y2: HEIGHT }));
+  values.forEach((score, ply) => {
+    const point = svg('circle', { cx: (ply * STEP).toFixed(1), cy: y(score).toFixed(1), r: 4,
+                                  class: `point ${ply ? reviewed[ply - 1].judgement : ''}` });
+    point.dataset.ply = String(ply);
+    point.append(svg('title', {}));
+    point.firstChild.textContent = `${ply ? `after ply ${ply}` : 'the start'}: ${scoreText(score)}`;
+    parts.push(point);
+  });
+  element.replaceChildren(...parts);
+}
+
+// Draws the review of `game` with the position after `shown` plies shown.
+export function drawReview(game, shown) {
+  const reviewed = game.reviewedMoves();
+  const history = game.history();
+  const box = document.getElementById('review-box');
+  box.hidden = !reviewed.length;
+  drawSummary(document.getElementById('review-summary'), reviewed);
+  drawGraph(document.getElementById('eval-graph'), evaluations(reviewed, history), reviewed, shown);
+  const entry = reviewed[shown - 1];
+  const judgement = judgementNamed(entry?.judgement);
+  document.getElementById('move-judgement').textContent = judgement
+    ? `${moveText(history[shown - 1])}${judgement.glyph} is ${judgement.word === 'Inaccuracy' ? 'an' : 'a'} ` +
+      `${judgement.name}: ${entry.bestSan} was best.`
+    : '';
+}
