@@ -100,6 +100,8 @@ export class Analysis {
       list.replaceChildren(item);
       return;
     }
-    list.replaceChildren(...this.lines.filter(Boolean).map((info) => lineItem(info, position.fen, true)));
+    // A mated or stalemated position has a score but no line.
+    const lines = this.lines.filter((info) => info?.pv.length);
+    list.replaceChildren(...lines.map((info) => lineItem(info, position.fen, true)));
   }
 }

@@ -73,8 +73,11 @@ export class Game {
     for (const uci of moves) this.chess.move(uciMove(uci));
   }
 
+  // The moves (chess.js's, verbose), worked out once for each change: the
+  // panel asks for them many times over.
   history() {
-    return this.chess.history({ verbose: true });
+    this.moves ??= this.chess.history({ verbose: true });
+    return this.moves;
   }
 
   uciMoves() {
@@ -116,10 +119,12 @@ export class Game {
   }
 
   play(move) {
+    this.moves = null;
     return this.chess.move(typeof move === 'string' ? uciMove(move) : move);
   }
 
   undo() {
+    this.moves = null;
     const move = this.chess.undo();
     this.hints = this.hints.filter((ply) => ply <= this.history().length);
     return move;

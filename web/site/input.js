@@ -101,7 +101,7 @@ export function listen(page) {
   });
   on('undo', 'click', () => undo(page));
   on('resign', 'click', () => resign(page));
-  on('hint', 'click', () => page.takeHint());
+  on('hint', 'click', () => page.hint.take());
   on('flip', 'click', () => {
     page.board.flip();
     page.view.draw();

@@ -66,7 +66,7 @@ export function scoreText(white) {
 
 // The same in a PGN's [%eval] command: 0.35, -1.2, #3, #-3.
 export function pgnEval(white) {
-  return white.mate !== undefined ? `#${white.mate}` : String(Math.round(white.cp) / 100);
+  return white.mate !== undefined ? `#${white.mate}` : (white.cp / 100).toFixed(2);
 }
 
 // White's chance from 0 to 1 for a line: from the engine's win, draw and
@@ -78,4 +78,23 @@ export function whiteChance(score, wdl, turn) {
   else if (wdl) own = (wdl[0] + wdl[1] / 2) / 1000;
   else own = (1 + winningChances(score)) / 2;
   return turn === 'w' ? own : 1 - own;
+}
+
+// The evaluation of each position of `game` (game.js) that its review has,
+// ply by ply from the start: {score (White's view), chance (White's, 0 to
+// 1), over (a mate on the board)}.
+export function evaluations(game) {
+  const history = game.history();
+  const reviewed = game.reviewedMoves();
+  const seen = (score, wdl, turn) => ({ score: forWhite(score, turn), chance: whiteChance(score, wdl, turn) });
+  const values = reviewed.map((entry, i) => seen(entry.eval.score, entry.eval.wdl, history[i].color));
+  if (!history.length || reviewed.length < history.length) return values;
+  const { final } = game.review;
+  const turn = game.turn();
+  if (game.chess.isCheckmate()) {
+    values.push({ score: { cp: turn === 'w' ? -MATE_CP : MATE_CP }, chance: turn === 'w' ? 0 : 1, over: true });
+  } else if (final?.ply === history.length) {
+    values.push(seen(final.score, final.wdl, turn));
+  }
+  return values;
 }

@@ -4,7 +4,7 @@
 // judged move's NAG ($6 ?!, $2 ?, $4 ??) with the move that was best; a
 // note where a hint was taken; how a game ended off the board.
 import { START } from './game.js';
-import { forWhite, judgementNamed, pgnEval } from './judgement.js';
+import { evaluations, judgementNamed, pgnEval } from './judgement.js';
 
 const WIDTH = 79;
 const quoted = (value) => `"${String(value).replaceAll('\\', '\\\\').replaceAll('"', '\\"')}"`;
@@ -25,15 +25,15 @@ function wrap(words) {
   return lines.join('\n');
 }
 
-// The comment after move `i` (0-based) of the history, or ''.
-function comment(game, i, move) {
+// The comment after move `i` (0-based) of the history, or '': the
+// evaluation of the position it leads to, what was best instead of a
+// judged move, the hint taken.
+function comment(game, i, values, reviewed) {
   const parts = [];
-  const reviewed = game.review?.moves[i];
-  if (reviewed?.uci === move.lan) {
-    parts.push(`[%eval ${pgnEval(forWhite(reviewed.score, move.color))}]`);
-    const judgement = judgementNamed(reviewed.judgement);
-    if (judgement) parts.push(`${judgement.word}. ${reviewed.bestSan} was best.`);
-  }
+  const after = values[i + 1];
+  if (after && !after.over) parts.push(`[%eval ${pgnEval(after.score)}]`);
+  const judgement = judgementNamed(reviewed[i]?.judgement);
+  if (judgement) parts.push(`${judgement.word}. ${reviewed[i].bestSan} was best.`);
   if (game.hints.includes(i + 1)) parts.push('The player took a hint here.');
   return parts.join(' ');
 }
@@ -44,19 +44,21 @@ export function gamePgn(game, names, timeControl) {
                 ['Round', '-'], ['White', names.w], ['Black', names.b], ['Result', game.outcome()?.result ?? '*']];
   if (timeControl) tags.push(['TimeControl', timeControl]);
   if (game.start !== START) tags.push(['SetUp', '1'], ['FEN', game.start]);
-  if (game.review) tags.push(['Annotator', `Quorlix, ${game.review.budget}`]);
+  const reviewed = game.reviewedMoves();
+  if (reviewed.length) tags.push(['Annotator', `Quorlix, ${game.review.budget}`]);
 
   const words = [];
   if (game.hints.includes(0)) words.push('{The player took a hint here.}');
   let numbered = false;  // whether the next black move needs its number again
+  const values = evaluations(game);
   game.history().forEach((move, i) => {
     const number = Number(move.before.split(' ')[5]);
     if (move.color === 'w') words.push(`${number}.`);
     else if (i === 0 || numbered) words.push(`${number}...`);
     words.push(move.san);
-    const nag = judgementNamed(game.review?.moves[i]?.uci === move.lan ? game.review.moves[i].judgement : '');
+    const nag = judgementNamed(reviewed[i]?.judgement);
     if (nag) words.push(nag.nag);
-    const text = comment(game, i, move);
+    const text = comment(game, i, values, reviewed);
     if (text) words.push(...`{${text}}`.split(' '));
     numbered = Boolean(text || nag);
   });

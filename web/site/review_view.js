@@ -2,7 +2,7 @@
 // of inaccuracies, mistakes and blunders (#review-summary), the graph of
 // the evaluation over the game from White's view (#eval-graph, each point a
 // position to show), and a word on the move shown when it was judged.
-import { forWhite, judgementNamed, scoreText, summary, winningChances } from './judgement.js';
+import { evaluations, judgementNamed, scoreText, summary, winningChances } from './judgement.js';
 import { moveText } from './panel.js';
 
 const SVG = 'http://www.w3.org/2000/svg';
@@ -13,14 +13,6 @@ const svg = (name, attributes) => {
   for (const [key, value] of Object.entries(attributes)) node.setAttribute(key, value);
   return node;
 };
-
-// The evaluation of each reviewed position from White's view, ply by ply:
-// the start's from its search, each later one the move's that led to it.
-export function evaluations(reviewed, history) {
-  if (!reviewed.length) return [];
-  const first = forWhite(reviewed[0].bestScore, history[0].color);
-  return [first, ...reviewed.map((entry, i) => forWhite(entry.score, history[i].color))];
-}
 
 function drawSummary(element, reviewed) {
   const sides = summary(reviewed);
@@ -55,7 +47,7 @@ function drawGraph(element, values, reviewed, shown) {
   if (shown < values.length) parts.push(svg('line', { class: 'shown', x1: shown * STEP, x2: shown * STEP, y1: 0, y2: HEIGHT }));
   values.forEach((score, ply) => {
     const point = svg('circle', { cx: (ply * STEP).toFixed(1), cy: y(score).toFixed(1), r: 4,
-                                  class: `point ${ply ? reviewed[ply - 1].judgement : ''}` });
+                                  class: `point ${reviewed[ply - 1]?.judgement ?? ''}` });
     point.dataset.ply = String(ply);
     point.append(svg('title', {}));
     point.firstChild.textContent = `${ply ? `after ply ${ply}` : 'the start'}: ${scoreText(score)}`;
@@ -71,7 +63,7 @@ export function drawReview(game, shown) {
   const box = document.getElementById('review-box');
   box.hidden = !reviewed.length;
   drawSummary(document.getElementById('review-summary'), reviewed);
-  drawGraph(document.getElementById('eval-graph'), evaluations(reviewed, history), reviewed, shown);
+  drawGraph(document.getElementById('eval-graph'), evaluations(game).map(({ score }) => score), reviewed, shown);
   const entry = reviewed[shown - 1];
   const judgement = judgementNamed(entry?.judgement);
   document.getElementById('move-judgement').textContent = judgement

@@ -4,7 +4,7 @@
 // buttons apply, what the board shows when it is not the game's position,
 // the opening's name, the evaluation bar and the review.
 import { colorName, engineName, other } from './game.js';
-import { whiteChance } from './judgement.js';
+import { evaluations } from './judgement.js';
 import { openingOf } from './openings.js';
 import { listMoves, moveText, sanLine } from './panel.js';
 import { drawReview } from './review_view.js';
@@ -103,15 +103,7 @@ export class View {
     const { page } = this;
     let chance = page.analysis.on ? page.analysis.chance : null;
     const shown = page.shown.ply(page.game);
-    if (chance === null && !page.shown.variation.length) {
-      const reviewed = page.game.reviewedMoves();
-      const history = page.game.history();
-      if (shown > 0 && reviewed[shown - 1]) {
-        chance = whiteChance(reviewed[shown - 1].score, reviewed[shown - 1].wdl, history[shown - 1].color);
-      } else if (shown === 0 && reviewed[0]) {
-        chance = whiteChance(reviewed[0].bestScore, reviewed[0].bestWdl, history[0].color);
-      }
-    }
+    if (chance === null && !page.shown.variation.length) chance = evaluations(page.game)[shown]?.chance ?? null;
     const bar = element('eval-bar');
     if (chance === null) {
       delete bar.dataset.white;

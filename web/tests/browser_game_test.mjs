@@ -5,10 +5,14 @@
 // reload, steps back through its moves, goes out as PGN, FEN and a link and
 // comes back in from them; a timed game ends at a fallen flag; after one
 // visit the page plays without the network; it fits a phone; and the
-// browser's console shows no error. On the way it measures the time to the
-// engine's first move and bench in the browser, and saves pictures of a
-// game (SCREENSHOT, or web-game.png in the build tree, and web-phone.png
-// beside it).
+// browser's console shows no error. As an analysis board: the engine's lines
+// and arrow for the position shown, stopped when it changes; the opening's
+// name by position; a review that finds a blunder and none in the engine's
+// own game, and goes out in the PGN. On the way it measures the page's size,
+// the time to the engine's first move, to the analysis's first line and to
+// review 80 plies, and bench in the browser, and saves pictures of a game
+// (SCREENSHOT, or web-game.png in the build tree, and web-phone.png and
+// web-review.png beside it).
 // Environment: QUORLIX_SITE, QUORLIX_TOOL, QUORLIX_CHROMIUM, and NODE_PATH
 // for playwright-core and chess.js; web/CMakeLists.txt sets them.
 import assert from 'node:assert/strict';
@@ -18,6 +22,7 @@ import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
 import { dirname, extname, join, normalize } from 'node:path';
 import { after, before, test } from 'node:test';
+import { gzipSync } from 'node:zlib';
 
 const require = createRequire(import.meta.url);
 const { chromium } = require('playwright-core');
@@ -25,12 +30,14 @@ const { Chess } = require('chess.js');
 const { QUORLIX_SITE: site, QUORLIX_TOOL: tool, QUORLIX_CHROMIUM: executablePath } = process.env;
 const screenshot = process.env.SCREENSHOT || join(site, '..', 'web-game.png');
 const phoneScreenshot = join(dirname(screenshot), 'web-phone.png');
+const reviewScreenshot = join(dirname(screenshot), 'web-review.png');
 const BENCH_NODES = 10759519;
 
 // The site as a static host serves it, and the tool for bench beside it;
 // with `offline` set it answers nothing.
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.svg': 'image/svg+xml',
-                '.wasm': 'application/wasm', '.png': 'image/png', '.webmanifest': 'application/manifest+json' };
+                '.wasm': 'application/wasm', '.png': 'image/png', '.webmanifest': 'application/manifest+json',
+                '.tsv': 'text/tab-separated-values' };
 let offline = false;
 const server = createServer((request, response) => {
   if (offline) return request.socket.destroy();
@@ -78,6 +85,13 @@ before(async () => {
     Worker.prototype.postMessage = function (line) {
       if (typeof line === 'string') window.sentToEngine.push(line);
       return post.call(this, line);
+    };
+    // When the page ended a worker (a search stopped).
+    const terminate = Worker.prototype.terminate;
+    window.terminated = [];
+    Worker.prototype.terminate = function () {
+      window.terminated.push(performance.now());
+      return terminate.call(this);
     };
   });
   page = context.pages()[0] || (await context.newPage());
@@ -139,6 +153,27 @@ async function play(from, to, plies, how = clickMove) {
   await waitForPlies(plies);
   await waitForStatus('Your move.');
 }
+
+// The files a page loaded, by their path on the site.
+const loaded = (on = page) => on.evaluate(() => [location.pathname, ...performance.getEntriesByType('resource')
+  .map(({ name }) => new URL(name).pathname)].filter((path) => !path.startsWith('/quorlix-tool')));
+const gzipped = (paths) => paths.reduce((sum, path) =>
+  sum + gzipSync(readFileSync(join(site, path === '/' ? 'index.html' : path))).length, 0);
+
+test('the page as first loaded, and the openings only when a position needs a name', async () => {
+  await page.goto(`${origin}/`);
+  await waitForStatus('Your move.');
+  const first = [...new Set(await loaded())];
+  assert.ok(!first.some((path) => path.startsWith('/openings/')), first.join(' '));
+  const size = gzipped(first);
+  console.log(`the page as first loaded: ${first.length} files, ${(size / 1024).toFixed(1)} KB gzipped`);
+  assert.ok(size < 150 * 1024);
+  await clickMove('e2', 'e4');
+  await waitUntil(async () => /^[A-E]\d\d /.test(await page.locator('#opening').innerText()), 'the opening');
+  const later = (await loaded()).filter((path) => path.startsWith('/openings/'));
+  console.log(`the openings, loaded later: ${(gzipped(later) / 1024).toFixed(1)} KB gzipped`);
+  await page.click('#new-game');
+});
 
 test('a game against the engine through the page', async () => {
   // Playing Black, the engine opens; the game survives a reload.
@@ -357,6 +392,119 @@ test('bench in the browser counts the nodes it counts natively', async () => {
   const [, nodes, ms, nps] = /nodes (\d+) time_ms (\d+) nps (\d+)/.exec(output);
   console.log(`bench in Chromium: ${nodes} nodes in ${ms} ms, ${nps} nodes per second`);
   assert.equal(Number(nodes), BENCH_NODES);
+  assert.deepEqual(problems, []);
+});
+
+// Loads a PGN or FEN as the game, untimed, the player on the side to move.
+async function loadGame(text, side = 'white') {
+  await page.selectOption('#time-control', '');
+  await page.selectOption('#side', side);
+  await page.fill('#load-text', text);
+  await page.click('#load');
+  await waitUntil(async () => (await status()).startsWith('The game is loaded.'), 'the game');
+  await waitForBoard();
+}
+
+// The analysis's lines, each with the position it is for.
+const lines = () => page.evaluate(() => [...document.querySelectorAll('#lines .line')].map((item) => ({
+  multipv: item.dataset.multipv, depth: Number(item.dataset.depth), score: item.querySelector('.score').textContent,
+  fen: document.getElementById('lines').dataset.fen })));
+
+test('the analysis shows the lines of the position shown, and stops when it changes', async () => {
+  // Légal's mate: 1. Nf6+ gxf6 2. Bxf7#, drawn as an arrow; the bar full for White.
+  await loadGame('r2qkb1r/pp2nppp/3p4/2pNN1B1/2BnP3/3P4/PPP2PPP/R2bK2R w KQkq - 1 10');
+  await page.check('#analyse');
+  await waitUntil(async () => (await lines()).some(({ multipv, score }) => multipv === '1' && score === '#2'), '#2');
+  assert.equal(await page.locator('#board [data-arrow="d5f6"]').count(), 1);
+  assert.equal(Number(await page.locator('#eval-bar').getAttribute('data-white')), 1);
+
+  // Named by position, however it was reached; three lines each.
+  await loadGame('1. Nf3 d6 2. e4 c5');
+  await waitUntil(async () => (await page.locator('#opening').innerText()).includes('Sicilian Defense'), 'the name');
+  await loadGame('1. e4 c5 2. Nf3 d6');
+  await waitUntil(async () => (await page.locator('#opening').innerText()) === 'B50 Sicilian Defense: Modern Variations',
+                  'the same name');
+  await waitUntil(async () => (await lines()).filter(({ depth }) => depth >= 4).length === 3, 'three lines');
+
+  // A step back: the old search's worker ends at once, the new position's
+  // first line comes soon after, and the game is as it was.
+  const stepped = await page.evaluate(() => {
+    const now = performance.now();
+    document.body.dispatchEvent(new KeyboardEvent('keydown', { key: 'ArrowLeft', bubbles: true }));
+    return now;
+  });
+  const fen = 'rnbqkbnr/pp1ppppp/8/2p5/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq - 1 2';
+  await waitUntil(async () => (await lines()).some((line) => line.fen === fen), 'the new lines');
+  const stopped = (await page.evaluate(() => window.terminated)).find((at) => at >= stepped) - stepped;
+  const first = Number(await page.locator('#lines').getAttribute('data-first-line-ms'));
+  console.log(`analysis: the old search stopped ${stopped.toFixed(1)} ms after the step, the first line ${first} ms after`);
+  assert.ok(stopped < 1000 && first < 1000);
+
+  // A line's first move, away from the game's end, is tried as a variation.
+  await page.locator('#lines .line[data-multipv="1"] .try').click();
+  await waitUntil(async () => (await page.locator('#view-note').innerText()).startsWith('A variation'), 'the variation');
+  assert.deepEqual(await moves(), ['e4', 'c5', 'Nf3', 'd6']);
+  await page.uncheck('#analyse');
+  await page.click('#to-end');
+  assert.deepEqual(problems, []);
+});
+
+// The engine's own game at full strength (quorlix-uci's "go", 7 plies), 80 plies.
+const OWN_GAME = `e2e3 e7e6 d1h5 d8f6 f1d3 g7g6 h5f3 f6f3 g1f3 b7b6 b1c3 c8b7 e1f1 e8e7 c3b5 b8a6 b2b3 f8g7
+  c2c3 c7c6 c1a3 c6c5 d3e2 b7c6 d2d4 g8h6 d4c5 b6c5 a1d1 h6f5 e2d3 h8b8 b5d4 f5d4 e3d4 c6b5 d4c5 e7e8 c3c4 b5c6
+  f3g5 h7h6 g5h7 e8e7 b3b4 a6b4 a3b4 b8b4 a2a3 b4b7 d1b1 b7b1 d3b1 a8h8 h2h4 h8h7 h4h5 e7f6 h1h4 g6g5 h4g4 h7h8
+  b1c2 g7f8 c2e4 c6e4 g4e4 f8c5 a3a4 h8b8 f2f4 b8b4 a4a5 g5g4 g2g3 b4b3 f1g2 b3e3`;
+
+async function review() {
+  const begun = Date.now();
+  await page.click('#review');
+  await waitUntil(async () => (await page.locator('#review-progress').isHidden()) &&
+                              (await page.locator('#review-summary [data-side]').count()) === 2, 'the review');
+  return (Date.now() - begun) / 1000;
+}
+const judged = () => page.locator('#moves [data-judgement]:not([data-judgement=""])')
+  .evaluateAll((items) => items.map(({ dataset }) => ({ ply: dataset.ply, judgement: dataset.judgement, best: dataset.best })));
+const counts = (side) => page.locator(`#review-summary [data-side="${side}"]`).evaluate(({ dataset }) => ({ ...dataset }));
+
+test("a review finds a queen left to be taken, none in the engine's own game, and goes out in the PGN", async () => {
+  const own = new Chess();
+  OWN_GAME.split(/\s+/).forEach((uci) => own.move({ from: uci.slice(0, 2), to: uci.slice(2, 4) }));
+  await loadGame(own.pgn());
+  const seconds = await review();
+  const summary = [await counts('white'), await counts('black')];
+  console.log(`review of 80 plies: ${seconds} s; ${summary.map((side) => `${side.side} ${side.accuracy}% ` +
+    `${side.inaccuracies}/${side.mistakes}/${side.blunders}`).join(', ')}`);
+  assert.ok(summary.every((side) => side.blunders === '0' && Number(side.mistakes) <= 1), JSON.stringify(summary));
+
+  // 2… Qg5 leaves the queen to the knight.
+  await loadGame('1. e4 e5 2. Nf3 Qg5');
+  await review();
+  const [blunder, ...others] = await judged();
+  assert.deepEqual([blunder.ply, blunder.judgement, others.length], ['4', 'blunder', 0]);
+  assert.ok(blunder.best && blunder.best !== 'Qg5');
+  assert.equal((await counts('black')).blunders, '1');
+  assert.match(await page.locator('#moves [data-ply="4"]').innerText(), /^Qg5\?\?$/);
+  await page.locator('#eval-graph [data-ply="2"]').click();
+  await waitUntil(async () => (await page.locator('#view-note').innerText()).includes('after 1… e5'), 'the point');
+  await page.click('#to-end');
+
+  // A hint, noted in the PGN with the review's evaluations and NAGs.
+  await page.click('#hint');
+  await waitUntil(async () => /^Hint: \S+\. Your move\.$/.test(await status()), 'the hint');
+  assert.equal(await page.locator('#board .arrow-success').count(), 1);
+  const pgn = await copied('copy-pgn');
+  assert.match(pgn.replace(/\s+/g, ' '), / 2\.\.\. Qg5 \$4 \{\[%eval \d+\.\d\d\] Blunder\. \S+ was best\. The player took a hint here\.\}/);
+  const read = new Chess();
+  read.loadPgn(pgn);
+  assert.deepEqual(read.history(), ['e4', 'e5', 'Nf3', 'Qg5']);
+  assert.equal(read.getComments().filter(({ comment }) => /^\[%eval -?\d+\.\d\d\]/.test(comment)).length, 4);
+
+  // Kept with the game.
+  await page.reload();
+  await waitUntil(async () => (await judged()).length === 1, 'the kept review');
+  await page.setViewportSize({ width: 1000, height: 900 });
+  await page.screenshot({ path: reviewScreenshot });
+  await page.setViewportSize({ width: 1000, height: 700 });
   assert.deepEqual(problems, []);
 });
 
