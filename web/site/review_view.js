@@ -35,7 +35,7 @@ function drawSummary(element, reviewed) {
 function drawGraph(element, values, reviewed, shown) {
   const width = WIDTH;
   const STEP = WIDTH / Math.max(1, values.length - 1);
-  element.setAttribute('viewBox', `0 0 ${width} ${HEIGHT}`);
+  element.setAttribute('viewBox', `-5 -5 ${width + 10} ${HEIGHT + 10}`);  // room for the end points
   element.setAttribute('preserveAspectRatio', 'none');
   const y = (score) => ((1 - winningChances(score)) * HEIGHT) / 2;
   const points = values.map((score, ply) => `${(ply * STEP).toFixed(1)},${y(score).toFixed(1)}`);

@@ -475,6 +475,14 @@ test("a review finds a queen left to be taken, none in the engine's own game, an
   console.log(`review of 80 plies: ${seconds} s; ${summary.map((side) => `${side.side} ${side.accuracy}% ` +
     `${side.inaccuracies}/${side.mistakes}/${side.blunders}`).join(', ')}`);
   assert.ok(summary.every((side) => side.blunders === '0' && Number(side.mistakes) <= 1), JSON.stringify(summary));
+  // The picture: a judged move shown, with the analysis of its position.
+  await page.setViewportSize({ width: 1000, height: 1000 });
+  await page.click('#moves [data-ply="22"]');
+  await page.check('#analyse');
+  await waitUntil(async () => (await lines()).filter(({ depth }) => depth >= 5).length === 3, 'the lines');
+  await page.screenshot({ path: reviewScreenshot, fullPage: true });
+  await page.uncheck('#analyse');
+  await page.setViewportSize({ width: 1000, height: 700 });
 
   // 2… Qg5 leaves the queen to the knight.
   await loadGame('1. e4 e5 2. Nf3 Qg5');
@@ -502,9 +510,6 @@ test("a review finds a queen left to be taken, none in the engine's own game, an
   // Kept with the game.
   await page.reload();
   await waitUntil(async () => (await judged()).length === 1, 'the kept review');
-  await page.setViewportSize({ width: 1000, height: 900 });
-  await page.screenshot({ path: reviewScreenshot });
-  await page.setViewportSize({ width: 1000, height: 700 });
   assert.deepEqual(problems, []);
 });
 
