@@ -44,7 +44,7 @@ export class Controller {
     } });
     // The findings are kept with the game as they come.
     this.review = new Review({ onProgress: () => this.say(this.notice, this.resignArmed, true),
-                               onEnd: (failure) => this.say(failure && `The review stopped: ${failure}.`, false, true) });
+                               onEnd: (failure) => this.say(failure ? `The review stopped: ${failure}.` : null, false, true) });
     this.engine = null;
     if (typeof WebAssembly !== 'object' || typeof Worker !== 'function') {
       this.failure = 'this browser cannot run the engine (it needs WebAssembly and Web Workers; any current browser has both)';

@@ -132,7 +132,10 @@ export function listen(page) {
     page.review.start(page.game);
     page.say(`Reviewing the game (${BUDGET})…`);
   });
-  on('review-cancel', 'click', () => page.review.cancel());
+  on('review-cancel', 'click', () => {
+    page.review.cancel();
+    page.say('The review is cancelled; the moves it reached keep their marks.');
+  });
   on('eval-graph', 'click', (event) => {
     const ply = event.target.closest('[data-ply]')?.dataset.ply;
     if (ply) page.showPly(Number(ply));

@@ -46,7 +46,8 @@ function moveScore({ mate, cp }) {
 }
 
 export class Review {
-  // onProgress() after each position; onEnd(failure or null).
+  // onProgress() after each position; onEnd(failure) when it stops: null
+  // when done or cancelled.
   constructor({ onProgress, onEnd }) {
     Object.assign(this, { onProgress, onEnd });
     this.engine = null;

@@ -450,10 +450,10 @@ test('the analysis shows the lines of the position shown, and stops when it chan
 });
 
 // The engine's own game at full strength (quorlix-uci's "go", 7 plies), 80 plies.
-const OWN_GAME = `e2e3 e7e6 d1h5 d8f6 f1d3 g7g6 h5f3 f6f3 g1f3 b7b6 b1c3 c8b7 e1f1 e8e7 c3b5 b8a6 b2b3 f8g7
-  c2c3 c7c6 c1a3 c6c5 d3e2 b7c6 d2d4 g8h6 d4c5 b6c5 a1d1 h6f5 e2d3 h8b8 b5d4 f5d4 e3d4 c6b5 d4c5 e7e8 c3c4 b5c6
-  f3g5 h7h6 g5h7 e8e7 b3b4 a6b4 a3b4 b8b4 a2a3 b4b7 d1b1 b7b1 d3b1 a8h8 h2h4 h8h7 h4h5 e7f6 h1h4 g6g5 h4g4 h7h8
-  b1c2 g7f8 c2e4 c6e4 g4e4 f8c5 a3a4 h8b8 f2f4 b8b4 a4a5 g5g4 g2g3 b4b3 f1g2 b3e3`;
+const OWN_GAME = `e2e3 e7e6 d1h5 d8f6 f1d3 g7g6 h5f3 f6f3 g1f3 b7b6 b1c3 c8b7 e1f1 e8e7 c3b5 b8a6 b2b3 f8g7 c2c3 c7c6 c1a3 c6c5
+  d3e2 b7c6 d2d4 g8h6 d4c5 b6c5 a1d1 h6f5 e2d3 h8b8 b5d4 f5d4 e3d4 c6b5 d4c5 e7e8 c3c4 b5c6 f3g5 h7h6 g5h7 e8e7
+  b3b4 a6b4 a3b4 b8b4 a2a3 b4b7 d1b1 b7b1 d3b1 a8h8 h2h4 h8h7 h4h5 e7f6 h1h4 g6g5 h4g4 h7h8 b1c2 g7f8 c2e4 c6e4
+  g4e4 f8c5 a3a4 h8b8 f2f4 b8b4 a4a5 g5g4 g2g3 b4b3 f1g2 b3e3 e4e3 c5e3`;
 
 async function review() {
   const begun = Date.now();
@@ -469,11 +469,16 @@ const counts = (side) => page.locator(`#review-summary [data-side="${side}"]`).e
 test("a review finds a queen left to be taken, none in the engine's own game, and goes out in the PGN", async () => {
   const own = new Chess();
   OWN_GAME.split(/\s+/).forEach((uci) => own.move({ from: uci.slice(0, 2), to: uci.slice(2, 4) }));
+  assert.equal(own.history().length, 80);
   await loadGame(own.pgn());
   const seconds = await review();
   const summary = [await counts('white'), await counts('black')];
-  console.log(`review of 80 plies: ${seconds} s; ${summary.map((side) => `${side.side} ${side.accuracy}% ` +
-    `${side.inaccuracies}/${side.mistakes}/${side.blunders}`).join(', ')}`);
+  const depths = {};
+  for (const { depth } of await page.evaluate(() => JSON.parse(localStorage.getItem('quorlix-game')).review.moves)) {
+    depths[depth] = (depths[depth] ?? 0) + 1;
+  }
+  console.log(`review of 80 plies: ${seconds} s, moves judged at depth ${JSON.stringify(depths)}; ` +
+    summary.map((side) => `${side.side} ${side.accuracy}% ${side.inaccuracies}/${side.mistakes}/${side.blunders}`).join(', '));
   assert.ok(summary.every((side) => side.blunders === '0' && Number(side.mistakes) <= 1), JSON.stringify(summary));
   // The picture: a judged move shown, with the analysis of its position.
   await page.setViewportSize({ width: 1000, height: 1000 });
