@@ -38,9 +38,10 @@ export class Analysis {
 
   // White's chance from 0 to 1: the mean of the best line's at the last two
   // depths, as the engine's scores swing from one depth to the next (the
-  // mobility counted is the mover's); null before the first line.
+  // mobility counted is the mover's), or a mate's; null before the first line.
   get chance() {
     const last = this.chances.slice(-2);
+    if (this.lines[0]?.score.mate !== undefined) return last.at(-1);
     return last.length ? last.reduce((sum, chance) => sum + chance, 0) / last.length : null;
   }
 

@@ -26,8 +26,8 @@ export function engineModule() {
 }
 
 // An "info" line with a score, as {depth, multipv, score: {cp} or {mate},
-// wdl: [win, draw, loss] or null, nodes, pv}; null for any other line.
-export function readInfo(line) {
+// wdl: [win, draw, loss] or null, pv}; null for any other line.
+function readInfo(line) {
   const words = line.split(' ');
   if (words[0] !== 'info' || !words.includes('score')) return null;
   const after = (name) => words[words.indexOf(name) + 1];
@@ -39,7 +39,6 @@ export function readInfo(line) {
     multipv: words.includes('multipv') ? Number(after('multipv')) : 1,
     score: words[at + 1] === 'mate' ? { mate: value } : { cp: value },
     wdl,
-    nodes: Number(after('nodes')),
     pv: words.includes('pv') ? words.slice(words.indexOf('pv') + 1) : [],
   };
 }
@@ -97,10 +96,6 @@ export class Engine {
     this.worker.postMessage(line);
   }
 
-  get busy() {
-    return Boolean(this.current);
-  }
-
   // A new worker, after a search that is no longer wanted.
   restart() {
     this.end();
@@ -144,7 +139,6 @@ export class Engine {
     this.send(`position ${position}${moves.length ? ` moves ${moves.join(' ')}` : ''}`);
     this.send(go);
     this.current = search;
-    search.began = performance.now();
     if (this.ready) this.expectSearchLine();
     return search;
   }
