@@ -108,6 +108,10 @@ export class Review {
     this.search = this.engine.search({
       start: this.game.start, moves: this.moves.slice(0, ply), options: OPTIONS, go: GO, patience: PATIENCE_MS,
       onDone: ({ lines }) => {
+        if (!lines.length) {  // a position the engine refuses
+          this.end(`the engine did not search the position after ${ply} plies`);
+          return;
+        }
         this.positions.push(byDepth(lines));
         if (ply > 0) this.judge(ply - 1);
         if (ply === this.moves.length) this.game.review.final = { ply, ...evaluation(this.positions[ply]) };

@@ -32,22 +32,23 @@ function drawSummary(element, reviewed) {
   }));
 }
 
-function drawGraph(element, values, reviewed, shown) {
-  const width = WIDTH;
-  const STEP = WIDTH / Math.max(1, values.length - 1);
-  element.setAttribute('viewBox', `-5 -5 ${width + 10} ${HEIGHT + 10}`);  // room for the end points
+// The graph of `values` (White's view, ply by ply from the start) over a
+// game of `plies` plies, growing from the left while the review runs.
+function drawGraph(element, values, plies, reviewed, shown) {
+  const step = WIDTH / Math.max(1, plies);
+  element.setAttribute('viewBox', `-5 -5 ${WIDTH + 10} ${HEIGHT + 10}`);  // room for the end points
   element.setAttribute('preserveAspectRatio', 'none');
-  const y = (score) => ((1 - winningChances(score)) * HEIGHT) / 2;
-  const points = values.map((score, ply) => `${(ply * STEP).toFixed(1)},${y(score).toFixed(1)}`);
-  const parts = [svg('line', { class: 'middle', x1: 0, x2: width, y1: HEIGHT / 2, y2: HEIGHT / 2 })];
+  const x = (ply) => (ply * step).toFixed(1);
+  const y = (score) => (((1 - winningChances(score)) * HEIGHT) / 2).toFixed(1);
+  const points = values.map((score, ply) => `${x(ply)},${y(score)}`).join(' ');
+  const parts = [svg('line', { class: 'middle', x1: 0, x2: WIDTH, y1: HEIGHT / 2, y2: HEIGHT / 2 })];
   if (values.length > 1) {
-    parts.push(svg('polygon', { class: 'white-area', points: `0,${HEIGHT} ${points.join(' ')} ${width},${HEIGHT}` }));
-    parts.push(svg('polyline', { class: 'curve', points: points.join(' ') }));
+    parts.push(svg('polygon', { class: 'white-area', points: `0,${HEIGHT} ${points} ${x(values.length - 1)},${HEIGHT}` }));
+    parts.push(svg('polyline', { class: 'curve', points }));
   }
-  if (shown < values.length) parts.push(svg('line', { class: 'shown', x1: shown * STEP, x2: shown * STEP, y1: 0, y2: HEIGHT }));
+  if (shown >= 0) parts.push(svg('line', { class: 'shown', x1: x(shown), x2: x(shown), y1: 0, y2: HEIGHT }));
   values.forEach((score, ply) => {
-    const point = svg('circle', { cx: (ply * STEP).toFixed(1), cy: y(score).toFixed(1), r: 4,
-                                  class: `point ${reviewed[ply - 1]?.judgement ?? ''}` });
+    const point = svg('circle', { cx: x(ply), cy: y(score), r: 4, class: `point ${reviewed[ply - 1]?.judgement ?? ''}` });
     point.dataset.ply = String(ply);
     point.append(svg('title', {}));
     point.firstChild.textContent = `${ply ? `after ply ${ply}` : 'the start'}: ${scoreText(score)}`;
@@ -63,7 +64,8 @@ export function drawReview(game, shown) {
   const box = document.getElementById('review-box');
   box.hidden = !reviewed.length;
   drawSummary(document.getElementById('review-summary'), reviewed);
-  drawGraph(document.getElementById('eval-graph'), evaluations(game).map(({ score }) => score), reviewed, shown);
+  drawGraph(document.getElementById('eval-graph'), evaluations(game).map(({ score }) => score), history.length,
+            reviewed, shown);
   const entry = reviewed[shown - 1];
   const judgement = judgementNamed(entry?.judgement);
   document.getElementById('move-judgement').textContent = judgement
