@@ -3,10 +3,11 @@
 uciok, stop to bestmove, and go to bestmove at a fixed move time and at a
 few clocks in busy middlegames; then, with --depths, how deep it gets and
 how long it takes at "go movetime 1000" and at a minute on the clock in ten
-middlegames. A benchmark, not a test: the figures depend on the machine and
+middlegames; with --multipv, what three lines cost against one at "go depth
+7" there. A benchmark, not a test: the figures depend on the machine and
 its load; the median and the worst of several runs are printed.
 
-usage: tools/uci_timing.py [QUORLIX_UCI] [--runs N] [--depths]
+usage: tools/uci_timing.py [QUORLIX_UCI] [--runs N] [--depths | --multipv]
 """
 import argparse
 import os
@@ -84,9 +85,14 @@ def main():
     parser.add_argument("--runs", type=int, default=9)
     parser.add_argument("--depths", action="store_true",
                         help="only the depths and times of ten middlegames")
+    parser.add_argument("--multipv", action="store_true",
+                        help="only what MultiPV 3 costs against 1 at depth 7")
     args = parser.parse_args()
     if args.depths:
         depths(args.program)
+        return
+    if args.multipv:
+        multipv(args.program, args.runs)
         return
 
     samples = []
@@ -161,6 +167,40 @@ def depths(program):
         print("%-28s depth reached: median %.1f (%d to %d); time used: median %.0f ms (%.0f to %.0f)"
               % (command, statistics.median(reached), min(reached), max(reached),
                  statistics.median(took), min(took), max(took)), flush=True)
+    uci.close()
+
+
+def multipv(program, runs):
+    """Time (the best of `runs`, as the machine's load only adds) and nodes
+    to depth 7 with one line and with three, per middlegame."""
+    uci = Uci(program)
+    totals = {1: [0, 0], 3: [0, 0]}
+    ratios = []
+    for fen in TEN_MIDDLEGAMES:
+        cost = {}
+        for lines in (1, 3):
+            best = None
+            for _ in range(runs):
+                uci.send("setoption name MultiPV value %d" % lines)
+                uci.send("ucinewgame")
+                uci.send("position fen " + fen)
+                uci.send("isready")
+                uci.until("readyok")
+                seen = []
+                sent = time.monotonic()
+                uci.send("go depth 7")
+                took = ms(uci.until("bestmove", seen) - sent)
+                nodes = int(seen[-1].split()[seen[-1].split().index("nodes") + 1])
+                best = took if best is None else min(best, took)
+            cost[lines] = (best, nodes)
+            totals[lines][0] += best
+            totals[lines][1] += nodes
+        ratios.append(cost[3][1] / cost[1][1])
+        print("%6.0f ms %8d nodes -> %6.0f ms %8d nodes (x%.1f)  %s" % (
+            cost[1][0], cost[1][1], cost[3][0], cost[3][1], cost[3][1] / cost[1][1], fen), flush=True)
+    print("ten middlegames, MultiPV 1 -> 3: %.0f ms -> %.0f ms (x%.1f), %d -> %d nodes (x%.1f; median x%.1f)"
+          % (totals[1][0], totals[3][0], totals[3][0] / totals[1][0], totals[1][1], totals[3][1],
+             totals[3][1] / totals[1][1], statistics.median(ratios)))
     uci.close()
 
 

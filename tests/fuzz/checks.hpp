@@ -199,6 +199,13 @@ inline void check_generation() {
     FUZZ_CHECK(on_board(from) && on_board(to) && from != to);
     int mover = board[from];
     FUZZ_CHECK(mover != NO_PIECE && slot_side(mover) == side_to_move);
+    if (is_chess960_castling(m)) {
+      // The king taking its own rook, which is not captured.
+      FUZZ_CHECK(chess960 && !in_check && mover == king_slot(side_to_move));
+      FUZZ_CHECK(move_captured(m) == NO_PIECE && board[board[to] + TYPE_OFFSET] == ROOK &&
+                 slot_side(board[to]) == side_to_move);
+      continue;
+    }
     int victim = board[to];
     FUZZ_CHECK(move_captured(m) == victim);
     if (victim != NO_PIECE) {
