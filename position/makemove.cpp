@@ -164,22 +164,28 @@ void unmake_rare(Move move, int side, int type, int previous_ep) {
   }
 }
 
-// unmake for a move with a promotion byte: a promotion, or Chess960's
-// castling, which the steps below would take for a move of the piece now
-// on the rook's square.
+// Puts the piece on the to-square back where it came from, and what it took
+// back where it stood; returns the piece's type.
 template <int SIDE>
-void unmake_marked(Move move, int previous_ep) {
-  if (is_chess960_castling(move)) {
-    castle_chess960<SIDE>(move, true);
-    return;
-  }
+inline int unmake_piece(Move move) {
   int from = move_from(move), to = move_to(move);
   int mover = board[to];
   int captured = move_captured(move);
   int type = board[mover + TYPE_OFFSET];
   move_piece(mover, SIDE, type, to, from);
   if (captured != NO_PIECE) restore_piece(captured, 1 - SIDE, to);
-  unmake_rare(move, SIDE, type, previous_ep);
+  return type;
+}
+
+// unmake for a move with a promotion byte: a promotion, or Chess960's
+// castling, where the piece on the to-square is not the one that moved.
+template <int SIDE>
+void unmake_marked(Move move, int previous_ep) {
+  if (is_chess960_castling(move)) {
+    castle_chess960<SIDE>(move, true);
+    return;
+  }
+  unmake_rare(move, SIDE, unmake_piece<SIDE>(move), previous_ep);
 }
 
 template <int SIDE>
@@ -191,12 +197,9 @@ void unmake(Move move, int previous_ep) {
     unmake_marked<SIDE>(move, previous_ep);
     return;
   }
+  int type = unmake_piece<SIDE>(move);
   int from = move_from(move), to = move_to(move);
-  int mover = board[to];
   int captured = move_captured(move);
-  int type = board[mover + TYPE_OFFSET];
-  move_piece(mover, SIDE, type, to, from);
-  if (captured != NO_PIECE) restore_piece(captured, 1 - SIDE, to);
   bool diagonal_step = (to - from) & 1;
   if ((type == PAWN && diagonal_step && captured == NO_PIECE) ||
       (type == KING && is_castling_step(from, to)))

@@ -96,6 +96,24 @@ void walk(int depth, const char* where, const std::vector<Move>& parent = {},
   move_top = start;
 }
 
+// Random moves from the position set up, each position compared; the words
+// asked of the killer test come from the lists of the two positions before.
+void random_game(std::mt19937& rng, int plies, const char* where) {
+  std::vector<Move> last, before_last;
+  for (int ply = 0; ply < plies && !testing::Test::HasFailure(); ply++) {
+    std::vector<Move> earlier = before_last;
+    earlier.insert(earlier.end(), last.begin(), last.end());
+    before_last = std::move(last);
+    last = compare_here(where, earlier);
+    move_top = move_stack;
+    generate_moves(ALL_MOVES, side_to_move);
+    int n = int(move_top - move_stack);
+    if (n == 0) break;
+    play_move(move_stack[rng() % n]);
+  }
+  move_top = move_stack;
+}
+
 }  // namespace
 
 TEST(FastPaths, GenerationAgreesWithThePlainDefinitionOnTrees) {
@@ -129,21 +147,8 @@ TEST(FastPaths, GenerationAgreesAlongRandomGames) {
   compared = 0;
   for (int game = 0; game < 300 && !HasFailure(); game++) {
     setup_position();
-    std::vector<Move> last, before_last;  // the lists of the two positions before
-    for (int ply = 0; ply < 200; ply++) {
-      std::vector<Move> earlier = before_last;
-      earlier.insert(earlier.end(), last.begin(), last.end());
-      before_last = std::move(last);
-      last = compare_here("random game", earlier);
-      if (HasFailure()) return;
-      move_top = move_stack;
-      generate_moves(ALL_MOVES, side_to_move);
-      int n = int(move_top - move_stack);
-      if (n == 0) break;
-      play_move(move_stack[rng() % n]);
-    }
+    random_game(rng, 200, "random game");
   }
-  move_top = move_stack;
 }
 
 TEST(FastPaths, Chess960GenerationAgreesWithThePlainDefinition) {
@@ -170,18 +175,8 @@ TEST(FastPaths, Chess960GenerationAgreesWithThePlainDefinition) {
   for (int game = 0; game < 200 && !HasFailure(); game++) {
     const char* error = nullptr;
     ASSERT_TRUE(setup_chess960_fen(chess960_start_fen(int(rng() % 960)).c_str(), &error));
-    std::vector<Move> last;
-    for (int ply = 0; ply < 120; ply++) {
-      last = compare_here("random Chess960 game", last);
-      if (HasFailure()) return;
-      move_top = move_stack;
-      generate_moves(ALL_MOVES, side_to_move);
-      int n = int(move_top - move_stack);
-      if (n == 0) break;
-      play_move(move_stack[rng() % n]);
-    }
+    random_game(rng, 120, "random Chess960 game");
   }
-  move_top = move_stack;
   EXPECT_GT(compared, 40000);
 }
 

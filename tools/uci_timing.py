@@ -66,6 +66,13 @@ class Uci:
         self.send("quit")
         self.process.wait(10)
 
+    def fresh(self, fen):
+        """A new game from fen, once the engine is ready for it."""
+        self.send("ucinewgame")
+        self.send("position fen " + fen)
+        self.send("isready")
+        self.until("readyok")
+
 
 def ms(seconds):
     return seconds * 1000
@@ -130,10 +137,7 @@ def main():
     def go(command, fens, limit=None, what=None):
         samples = []
         for run in range(args.runs):
-            uci.send("ucinewgame")
-            uci.send("position fen " + fens[run % len(fens)])
-            uci.send("isready")
-            uci.until("readyok")
+            uci.fresh(fens[run % len(fens)])
             sent = time.monotonic()
             uci.send(command)
             samples.append(ms(uci.until("bestmove") - sent))
@@ -155,10 +159,7 @@ def depths(program):
     for command in ("go movetime 1000", "go wtime 60000 btime 60000"):
         reached, took = [], []
         for fen in TEN_MIDDLEGAMES:
-            uci.send("ucinewgame")
-            uci.send("position fen " + fen)
-            uci.send("isready")
-            uci.until("readyok")
+            uci.fresh(fen)
             lines = []
             sent = time.monotonic()
             uci.send(command)
@@ -182,10 +183,7 @@ def multipv(program, runs):
             best = None
             for _ in range(runs):
                 uci.send("setoption name MultiPV value %d" % lines)
-                uci.send("ucinewgame")
-                uci.send("position fen " + fen)
-                uci.send("isready")
-                uci.until("readyok")
+                uci.fresh(fen)
                 seen = []
                 sent = time.monotonic()
                 uci.send("go depth 7")
