@@ -79,16 +79,28 @@ Game game;
 
 namespace {
 
+// The start position as a Chess960 one, its castling rooks named by file.
+constexpr const char* STANDARD_START_CHESS960 =
+    "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w HAha - 0 1";
+
 // Sets up `start` as the game to continue, with nothing carried over from
 // earlier searches. Returns an error text, or null.
 const char* start_afresh(const std::string& start) {
   forget_searches();
   game = Game{};
   const char* error = nullptr;
-  if (start == "startpos")
+  const char* unused;
+  // A failed setup leaves no position at all, but the board a sound one.
+  if (settings.chess960) {
+    const char* fen = start == "startpos" ? STANDARD_START_CHESS960 : start.c_str();
+    if (!setup_chess960_fen(fen, &error)) setup_chess960_fen(STANDARD_START_CHESS960, &unused);
+  } else if (start == "startpos") {
     setup_position();
-  else if (!setup_fen(start.c_str(), &error))
-    setup_position();  // a failed setup leaves no position at all
+  } else if (!setup_fen(start.c_str(), &error)) {
+    if (setup_chess960_fen(start.c_str(), &unused))
+      error = "a Chess960 position, which needs UCI_Chess960 set to true";
+    setup_position();
+  }
   // The searches that a clock allows go far deeper than the engine's own.
   move_limit = move_stack + DEEP_MOVE_STACK_SIZE;
   if (error) return error;

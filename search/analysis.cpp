@@ -11,12 +11,14 @@
 namespace {
 
 // The lines of the iteration under way and of the one before it, which
-// lead each new line's ordering.
-Iteration now, before;
+// lead each new line's ordering; swapped by pointer, as each is large.
+Iteration iterations[2];
+Iteration* now = &iterations[0];
+Iteration* before = &iterations[1];
 
 bool taken(Move move, int lines) {
   for (int i = 0; i < lines; i++)
-    if (now.lines[i].line.moves[0] == move) return true;
+    if (now->lines[i].line.moves[0] == move) return true;
   return false;
 }
 
@@ -32,8 +34,8 @@ void choose_root_moves(const RootMoves& root, int index) {
 // whose move it may still search. The root reads the moves of pv_line
 // whatever its length, so an empty line leaves the last search's there.
 void follow_earlier_line(int index) {
-  for (int i = 0; i < before.count; i++) {
-    const PvLine& line = before.lines[i].line;
+  for (int i = 0; i < before->count; i++) {
+    const PvLine& line = before->lines[i].line;
     if (line.length && !taken(line.moves[0], index)) {
       pv_line = line;
       return;
@@ -53,13 +55,14 @@ bool all_mates_shown(const Iteration& it) {
 Move analyse(const AnalysisPlan& plan, Move& reply) {
   Deepening deepening = start_deepening(plan.depth);
   int wanted = std::min(plan.lines, plan.root.count);
-  before.count = 0;
+  before->count = 0;
   Move best = 0;
   reply = 0;
   for (int d = 1; d <= deepening.last_depth; d++) {
-    now.depth = d;
-    now.count = 0;
-    now.complete = true;
+    Iteration& it = *now;
+    it.depth = d;
+    it.count = 0;
+    it.complete = true;
     for (int i = 0; i < wanted; i++) {
       choose_root_moves(plan.root, i);
       if (i > 0 || d > 1) follow_earlier_line(i);
@@ -71,31 +74,31 @@ Move analyse(const AnalysisPlan& plan, Move& reply) {
         reply = pv_line.length > 1 ? pv_line.moves[1] : 0;
       }
       if (d > 1 && stop_conditions.stopped) {
-        now.complete = false;
+        it.complete = false;
         break;
       }
-      now.lines[now.count++] = {score, mate_distance(score), pv_line};
+      it.lines[it.count++] = {score, mate_distance(score), pv_line};
     }
     // Searches of one depth need not agree to the centipawn: the best first.
-    std::stable_sort(now.lines, now.lines + now.count,
+    std::stable_sort(it.lines, it.lines + it.count,
                      [](const AnalysisLine& a, const AnalysisLine& b) { return a.score > b.score; });
-    if (now.count) {
-      const PvLine& first = now.lines[0].line;
+    if (it.count) {
+      const PvLine& first = it.lines[0].line;
       best = first.moves[0];
       reply = first.length > 1 ? first.moves[1] : 0;
     }
-    if (!now.complete) {
-      if (now.count) plan.iteration_done(now);
+    if (!it.complete) {
+      if (it.count) plan.iteration_done(it);
       break;
     }
-    bool go_on = plan.iteration_done(now);
+    bool go_on = plan.iteration_done(it);
     std::swap(now, before);
-    const AnalysisLine& top = before.lines[0];
+    const AnalysisLine& top = it.lines[0];
     if (!go_on || stop_conditions.requested.load() ||
         (stop_conditions.node_limit && searched_nodes() >= stop_conditions.node_limit))
       break;
     if (plan.deepens) {
-      if (all_mates_shown(before)) break;
+      if (all_mates_shown(it)) break;
       if (plan.mate && top.mate_plies > 0 && (top.mate_plies + 1) / 2 <= plan.mate) break;
     }
   }

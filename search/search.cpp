@@ -387,12 +387,17 @@ int search_node(int alpha, int beta, int depth, int root_depth, int null_state, 
 }
 
 // One iteration of the driver: the full window from the game position.
-template <bool STOPPABLE>
+template <bool STOPPABLE, bool CHOSEN_ROOT = false>
 int search_root(const Deepening& deepening, int depth) {
   follow_pv = 1;
   in_check = uint8_t(deepening.in_check_at_root);
   move_top = move_stack;
-  return search_node<STOPPABLE>(-INFINITE_SCORE, INFINITE_SCORE, depth, depth, 0, 1, pv_line);
+  if constexpr (STOPPABLE) {
+    stop_conditions.stopped = false;
+    stop_conditions.next_clock_check = node_count;
+  }
+  return search_node<STOPPABLE, CHOSEN_ROOT>(-INFINITE_SCORE, INFINITE_SCORE, depth, depth, 0, 1,
+                                             pv_line);
 }
 
 }  // namespace
@@ -415,20 +420,12 @@ int search_iteration(const Deepening& deepening, int depth) {
 long long searched_nodes() { return stop_conditions.folded_nodes + node_count; }
 
 int search_iteration_until_stopped(const Deepening& deepening, int depth) {
-  stop_conditions.stopped = false;
-  stop_conditions.next_clock_check = node_count;
   return search_root<true>(deepening, depth);
 }
 
 RootMoves chosen_root_moves;
 
 int search_chosen_root(const Deepening& deepening, int depth, bool stoppable) {
-  follow_pv = 1;
-  in_check = uint8_t(deepening.in_check_at_root);
-  move_top = move_stack;
-  if (!stoppable)
-    return search_node<false, true>(-INFINITE_SCORE, INFINITE_SCORE, depth, depth, 0, 1, pv_line);
-  stop_conditions.stopped = false;
-  stop_conditions.next_clock_check = node_count;
-  return search_node<true, true>(-INFINITE_SCORE, INFINITE_SCORE, depth, depth, 0, 1, pv_line);
+  return stoppable ? search_root<true, true>(deepening, depth)
+                   : search_root<false, true>(deepening, depth);
 }
