@@ -68,6 +68,7 @@ function load(page) {
 // player's turn again; while the engine thinks, that is only the player's
 // last move.
 function undo(page) {
+  page.review.cancel();  // what it found of the moves that stay is kept
   page.stopThinking();
   page.notice = null;
   while (page.game.history().length) {
