@@ -136,20 +136,57 @@ class EngineProcess {
   }
 
   // A request for a move: `send` writes the commands, the last of which
-  // starts the clock; `parse` turns a line into an answer or nothing.
-  async timedAnswer(send, parse, limitMs) {
+  // starts the clock; `parse` turns a line into an answer or nothing, and
+  // `scoreOf` a line into a score, the last of which comes with the move.
+  async timedAnswer(send, parse, limitMs, scoreOf) {
+    let score = null;
+    const unlisten = this.listen((line) => {
+      score = scoreOf(line) ?? score;
+    });
     const waiting = this.waitFor(parse, Math.max(0, limitMs));
     send();
     const start = performance.now();
     try {
       const { value, at } = await waiting;
-      return { ...value, ms: at - start };
+      return { ...value, ms: at - start, score };
     } catch (e) {
       if (e instanceof Timeout) return { kind: 'timeout', ms: performance.now() - start };
       if (e instanceof Exited) return { kind: 'exit', detail: e.message, ms: performance.now() - start };
       throw e;
+    } finally {
+      unlisten();
     }
   }
+}
+
+// The score of a UCI info line, from the mover's view: { cp } or { mate }
+// (moves, negative when mated), with the depth where given. Only the first
+// line of a MultiPV search counts: it is the one that goes with bestmove.
+export function uciScore(line) {
+  let w = line.split(/\s+/);
+  if (w[0] !== 'info') return null;
+  // The rest of a line after `string` is free text.
+  if (w.includes('string')) w = w.slice(0, w.indexOf('string'));
+  const at = w.indexOf('score');
+  if (at < 0 || !/^-?\d+$/.test(w[at + 2] ?? '')) return null;
+  const pv = w.indexOf('multipv');
+  if (pv >= 0 && w[pv + 1] !== '1') return null;
+  const d = w.indexOf('depth');
+  const depth = d >= 0 && /^\d+$/.test(w[d + 1] ?? '') ? Number(w[d + 1]) : null;
+  if (w[at + 1] === 'cp') return { cp: Number(w[at + 2]), depth };
+  if (w[at + 1] === 'mate') return { mate: Number(w[at + 2]), depth };
+  return null;
+}
+
+// xboard's thinking output, "ply score time nodes pv", centipawns; mates
+// as protocol 2 has them, 100000 + N for mate in N moves.
+export function xboardScore(line) {
+  const m = /^(\d+)[.&]?\s+(-?\d+)\s+\d+\s+\d+(?:\s|$)/.exec(line);
+  if (!m) return null;
+  const s = Number(m[2]);
+  const depth = Number(m[1]);
+  if (Math.abs(s) > 100000 && Math.abs(s) < 101000) return { mate: Math.sign(s) * (Math.abs(s) - 100000), depth };
+  return { cp: s, depth };
 }
 
 class UciEngine extends EngineProcess {
@@ -185,6 +222,7 @@ class UciEngine extends EngineProcess {
         return m ? { kind: 'move', text: m[1] } : null;
       },
       limitMs,
+      uciScore,
     );
   }
 
@@ -300,6 +338,8 @@ class XboardEngine extends EngineProcess {
       this.send(`level 0 ${seconds ? `${minutes}:${String(seconds).padStart(2, '0')}` : minutes} ${tc.inc / 1000}`);
     }
     this.send('force');
+    // Thinking output, for the score that goes into the PGN.
+    this.send('post');
     this.known = 0;
     this.playing = false;
     await this.sync();
@@ -343,6 +383,7 @@ class XboardEngine extends EngineProcess {
         return null;
       },
       limitMs,
+      xboardScore,
     );
   }
 

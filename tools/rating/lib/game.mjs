@@ -12,15 +12,17 @@ export async function playGame({ white, black, opening, tc, maxMoves, margin = 0
   const sans = [];
   const lans = [];
   const times = [];
+  const scores = [];
   for (const san of opening.sans) {
     const m = chess.move(san);
     sans.push(m.san);
     lans.push(m.lan);
     times.push(null);
+    scores.push(null);
   }
   const clock = { w: tc.base, b: tc.base };
   const engines = { w: white, b: black };
-  const finish = (end) => ({ ...end, sans, lans, times, openingPlies: opening.sans.length, clock });
+  const finish = (end) => ({ ...end, sans, lans, times, scores, openingPlies: opening.sans.length, clock });
 
   for (;;) {
     const ended = boardResult(chess);
@@ -56,5 +58,6 @@ export async function playGame({ white, black, opening, tc, maxMoves, margin = 0
     sans.push(move.san);
     lans.push(move.lan);
     times.push(answer.ms);
+    scores.push(answer.score ?? null);
   }
 }
