@@ -208,13 +208,14 @@ class UciEngine extends EngineProcess {
     await this.ready();
   }
 
-  // `game`: the moves so far (coordinates), both clocks and the increment in ms.
+  // `game`: the start (a FEN, or null for the standard one), the moves so
+  // far (coordinates), both clocks and the increment in ms.
   requestMove(game, limitMs) {
     const moves = game.moves.length ? ` moves ${game.moves.join(' ')}` : '';
     const ms = (t) => Math.max(0, Math.floor(t));
     return this.timedAnswer(
       () => {
-        this.send(`position startpos${moves}`);
+        this.send(`position ${game.fen ? `fen ${game.fen}` : 'startpos'}${moves}`);
         this.send(`go wtime ${ms(game.wtime)} btime ${ms(game.btime)} winc ${ms(game.inc)} binc ${ms(game.inc)}`);
       },
       (line) => {
@@ -304,6 +305,12 @@ class XboardEngine extends EngineProcess {
       unlisten();
     }
     this.protover = seen.features ? 2 : 1;
+    if (this.spec.chess960 && !(this.features.variants ?? '').split(',').includes('fischerandom')) {
+      throw new Error(`${this.name} does not play Chess960: no fischerandom among its variants (${this.features.variants ?? 'none'})`);
+    }
+    if (this.spec.chess960 && this.features.setboard !== '1') {
+      throw new Error(`${this.name} does not play Chess960: it takes no setboard`);
+    }
     for (const [name, value] of this.spec.options) this.send(`option ${name}=${value}`);
     await this.sync();
   }
@@ -328,8 +335,10 @@ class XboardEngine extends EngineProcess {
     throw new Error(`${this.name} does not answer ping`);
   }
 
-  async newGame(tc) {
+  // start: the FEN of a Chess960 start position, or nothing.
+  async newGame(tc, start) {
     this.send('new');
+    if (this.spec.chess960) this.send('variant fischerandom');
     if (this.protover === 2) {
       this.send('easy');
       const base = Math.max(1, Math.round(tc.base / 1000));
@@ -338,6 +347,7 @@ class XboardEngine extends EngineProcess {
       this.send(`level 0 ${seconds ? `${minutes}:${String(seconds).padStart(2, '0')}` : minutes} ${tc.inc / 1000}`);
     }
     this.send('force');
+    if (start) this.send(`setboard ${start}`);
     // Thinking output, for the score that goes into the PGN.
     this.send('post');
     this.known = 0;
@@ -345,8 +355,10 @@ class XboardEngine extends EngineProcess {
     await this.sync();
   }
 
-  moveText(lan) {
-    return this.features.usermove === '1' ? `usermove ${lan}` : lan;
+  // Castling in Chess960 goes as O-O and O-O-O, as xboard sends it there.
+  moveText(lan, san) {
+    const move = this.spec.chess960 && san.startsWith('O-O') ? san.replace(/[+#]$/, '') : lan;
+    return this.features.usermove === '1' ? `usermove ${move}` : move;
   }
 
   requestMove(game, limitMs) {
@@ -354,15 +366,16 @@ class XboardEngine extends EngineProcess {
     const opp = game.side === 'w' ? game.btime : game.wtime;
     const cs = (t) => Math.max(0, Math.floor(t / 10));
     const unknown = game.moves.slice(this.known);
+    const sans = game.sans.slice(this.known);
     return this.timedAnswer(
       () => {
         if (this.playing && unknown.length === 1) {
           this.send(`time ${cs(own)}`);
           this.send(`otim ${cs(opp)}`);
-          this.send(this.moveText(unknown[0]));
+          this.send(this.moveText(unknown[0], sans[0]));
         } else {
           if (this.playing) this.send('force');
-          for (const m of unknown) this.send(this.moveText(m));
+          unknown.forEach((m, i) => this.send(this.moveText(m, sans[i])));
           this.send(`time ${cs(own)}`);
           this.send(`otim ${cs(opp)}`);
           this.send('go');

@@ -1,0 +1,173 @@
+// The win/draw/loss model that quorlix-uci reports with UCI_ShowWDL, and
+// its fit by maximum likelihood to the scores of an engine's own games:
+//
+//   s' = s + c (when the score came from an odd depth)
+//   a  = a0 + a1 m,  b = b0 + b1 m   (m: material left, 1 at the start)
+//   win = 1 / (1 + exp(-(s' - a) / b)),  loss = 1 / (1 + exp((s' + a) / b))
+//   draw = 1 - win - loss
+//
+// Win rises and loss falls with the score for any b > 0, and the three add
+// up to one with a draw of at least nothing for any a >= 0; a and b are kept
+// at 1 or more so that every material count gives a proper model.
+
+import { readPgnGames, parseMoveComment } from './pgn.mjs';
+import { Board } from './rules.mjs';
+
+export const startMaterial = 7800;
+export const scoreClamp = 2000;
+
+// params: { a0, a1, b0, b1, c }; a sample: { s, m, odd } (centipawns,
+// material as a fraction of the start's, whether the depth was odd).
+export function wdl(p, { s, m, odd }) {
+  const a = Math.max(1, p.a0 + p.a1 * m);
+  const b = Math.max(1, p.b0 + p.b1 * m);
+  const x = s + (odd ? p.c : 0);
+  const win = 1 / (1 + Math.exp(-(x - a) / b));
+  const loss = 1 / (1 + Math.exp((x + a) / b));
+  return { win, draw: Math.max(0, 1 - win - loss), loss };
+}
+
+const tiny = 1e-12;
+
+// Mean log-likelihood per sample; outcome 1, 0.5 or 0 for a win, draw, loss.
+export function logLikelihood(p, samples) {
+  let sum = 0;
+  for (const x of samples) {
+    const q = wdl(p, x);
+    sum += Math.log(Math.max(tiny, x.outcome === 1 ? q.win : x.outcome === 0 ? q.loss : q.draw));
+  }
+  return sum / samples.length;
+}
+
+// The baseline that knows no score: the fit set's share of each result.
+export function baseline(samples) {
+  const share = (o) => samples.filter((x) => x.outcome === o).length / samples.length;
+  return { win: share(1), draw: share(0.5), loss: share(0) };
+}
+
+export function baselineLogLikelihood(base, samples) {
+  let sum = 0;
+  for (const x of samples) sum += Math.log(Math.max(tiny, x.outcome === 1 ? base.win : x.outcome === 0 ? base.loss : base.draw));
+  return sum / samples.length;
+}
+
+// Nelder and Mead's simplex, restarted where it stopped until a restart
+// gains nothing: a handful of parameters and no derivatives to get wrong.
+function minimize(f, start, steps, { iterations = 4000, tolerance = 1e-10 } = {}) {
+  const n = start.length;
+  let best = start.slice();
+  let bestValue = f(best);
+  for (let restart = 0; restart < 20; restart++) {
+    let simplex = [best.slice(), ...steps.map((d, i) => best.map((v, j) => (i === j ? v + d : v)))];
+    let values = simplex.map(f);
+    for (let it = 0; it < iterations; it++) {
+      const order = values.map((v, i) => i).sort((x, y) => values[x] - values[y]);
+      simplex = order.map((i) => simplex[i]);
+      values = order.map((i) => values[i]);
+      if (values[n] - values[0] < tolerance) break;
+      const centre = Array(n).fill(0);
+      for (let i = 0; i < n; i++) for (let j = 0; j < n; j++) centre[j] += simplex[i][j] / n;
+      const at = (t) => centre.map((c, j) => c + t * (simplex[n][j] - c));
+      const reflected = at(-1);
+      const fr = f(reflected);
+      if (fr < values[0]) {
+        const expanded = at(-2);
+        const fe = f(expanded);
+        [simplex[n], values[n]] = fe < fr ? [expanded, fe] : [reflected, fr];
+      } else if (fr < values[n - 1]) {
+        [simplex[n], values[n]] = [reflected, fr];
+      } else {
+        const contracted = fr < values[n] ? at(-0.5) : at(0.5);
+        const fc = f(contracted);
+        if (fc < Math.min(fr, values[n])) {
+          [simplex[n], values[n]] = [contracted, fc];
+        } else {
+          for (let i = 1; i <= n; i++) {
+            simplex[i] = simplex[i].map((v, j) => simplex[0][j] + 0.5 * (v - simplex[0][j]));
+            values[i] = f(simplex[i]);
+          }
+        }
+      }
+    }
+    const i = values.indexOf(Math.min(...values));
+    const gain = bestValue - values[i];
+    if (values[i] < bestValue) [best, bestValue] = [simplex[i], values[i]];
+    if (gain < tolerance) break;
+  }
+  return best;
+}
+
+// The model kinds tried: with or without the material, with or without
+// the parity term. Parameters a kind leaves out stay 0.
+export const kinds = [
+  { name: 'score only', free: ['a0', 'b0'] },
+  { name: 'score, parity', free: ['a0', 'b0', 'c'] },
+  { name: 'score, material', free: ['a0', 'a1', 'b0', 'b1'] },
+  { name: 'score, material, parity', free: ['a0', 'a1', 'b0', 'b1', 'c'] },
+];
+
+const stepOf = { a0: 40, a1: 40, b0: 30, b1: 30, c: 30 };
+
+export function fitKind(kind, samples) {
+  const params = (v) => {
+    const p = { a0: 0, a1: 0, b0: 0, b1: 0, c: 0 };
+    kind.free.forEach((k, i) => (p[k] = v[i]));
+    return p;
+  };
+  const init = { a0: 150, a1: 0, b0: 100, b1: 0, c: 0 };
+  const v = minimize((x) => -logLikelihood(params(x), samples), kind.free.map((k) => init[k]), kind.free.map((k) => stepOf[k]));
+  return params(v);
+}
+
+// The samples of one player's games: every move the player made with a
+// score that is no mate, the score clamped, the material before the move,
+// and the game's result from the player's view.
+export function readSamples(text, player) {
+  const games = [];
+  const results = { '1-0': 1, '0-1': 0, '1/2-1/2': 0.5 };
+  let skipped = 0;
+  for (const { tags, moves } of readPgnGames(text)) {
+    const side = tags.White === player ? 'w' : tags.Black === player ? 'b' : null;
+    // A game lost by a crash or an illegal move says nothing of the score.
+    if (!side || !(tags.Result in results) || ['abandoned', 'rules infraction'].includes(tags.Termination)) {
+      if (side) skipped += 1;
+      continue;
+    }
+    const white = results[tags.Result];
+    const outcome = side === 'w' ? white : 1 - white;
+    const board = new Board(tags.SetUp === '1' ? tags.FEN : undefined, { chess960: tags.Variant === 'Chess960' });
+    const samples = [];
+    let mates = 0;
+    for (const { san, comment } of moves) {
+      const mover = board.turn();
+      const m = Math.min(1, board.material() / startMaterial);
+      if (!board.playSan(san)) throw new Error(`game ${tags.White} - ${tags.Black} (${tags.Round}): "${san}" is no legal move`);
+      if (mover !== side || comment === null) continue;
+      const { score } = parseMoveComment(comment);
+      if (!score) continue;
+      if ('mate' in score) {
+        mates += 1;
+        continue;
+      }
+      const s = Math.max(-scoreClamp, Math.min(scoreClamp, score.cp));
+      samples.push({ s, m, odd: score.depth !== null && score.depth % 2 === 1, outcome });
+    }
+    games.push({ tags, outcome, samples, mates });
+  }
+  return { games, skipped };
+}
+
+// What goes into the engine: the constants and the formula, in C++.
+export function cppSnippet(p, command) {
+  const f = (x) => x.toFixed(2);
+  return `// Fitted by tools/rating/wdl_fit.mjs on Quorlix's own games:
+//   ${command}
+// m: material on the board (pawn 100, knight and bishop 300, rook 500,
+// queen 900) over the start's 7800, at most 1; odd: the score's depth was odd.
+constexpr double wdl_a0 = ${f(p.a0)}, wdl_a1 = ${f(p.a1)};
+constexpr double wdl_b0 = ${f(p.b0)}, wdl_b1 = ${f(p.b1)};
+constexpr double wdl_odd_depth = ${f(p.c)};
+// win = 1 / (1 + exp(-(s' - a) / b)), loss = 1 / (1 + exp((s' + a) / b)),
+// with s' = clamp(s, -${scoreClamp}, ${scoreClamp}) + (odd ? wdl_odd_depth : 0),
+// a = max(1, wdl_a0 + wdl_a1 m), b = max(1, wdl_b0 + wdl_b1 m).`;
+}
