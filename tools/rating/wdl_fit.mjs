@@ -103,7 +103,7 @@ function main() {
     console.log(`${name.padEnd(14)}${String(inBand.length).padStart(7)}    ${pct(pred.win)} ${pct(pred.draw)} ${pct(pred.loss)}     ${pct(obs(1))} ${pct(obs(0.5))} ${pct(obs(0))}`);
   }
   const command = ['node tools/rating/wdl_fit.mjs', ...process.argv.slice(2).map((w) => (/\s/.test(w) ? `"${w}"` : w))].join(' ');
-  console.log(`\n${cppSnippet(best.p, command)}`);
+  console.log(`\n${cppSnippet(best.p, command, `${player}'s ${games} games, ${fit.length} moves`)}`);
 }
 
 main();

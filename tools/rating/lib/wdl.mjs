@@ -157,17 +157,24 @@ export function readSamples(text, player) {
   return { games, skipped };
 }
 
-// What goes into the engine: the constants and the formula, in C++.
-export function cppSnippet(p, command) {
+// What goes into the engine: the constants and the formula, in C++, for
+// a function of the score, its depth and the material (in centipawns).
+export function cppSnippet(p, command, what) {
   const f = (x) => x.toFixed(2);
-  return `// Fitted by tools/rating/wdl_fit.mjs on Quorlix's own games:
+  return `// Fitted by tools/rating/wdl_fit.mjs on ${what}:
 //   ${command}
-// m: material on the board (pawn 100, knight and bishop 300, rook 500,
-// queen 900) over the start's 7800, at most 1; odd: the score's depth was odd.
-constexpr double wdl_a0 = ${f(p.a0)}, wdl_a1 = ${f(p.a1)};
-constexpr double wdl_b0 = ${f(p.b0)}, wdl_b1 = ${f(p.b1)};
-constexpr double wdl_odd_depth = ${f(p.c)};
-// win = 1 / (1 + exp(-(s' - a) / b)), loss = 1 / (1 + exp((s' + a) / b)),
-// with s' = clamp(s, -${scoreClamp}, ${scoreClamp}) + (odd ? wdl_odd_depth : 0),
-// a = max(1, wdl_a0 + wdl_a1 m), b = max(1, wdl_b0 + wdl_b1 m).`;
+constexpr double WDL_A0 = ${f(p.a0)}, WDL_A1 = ${f(p.a1)};  // a: a win as likely as not at s = a
+constexpr double WDL_B0 = ${f(p.b0)}, WDL_B1 = ${f(p.b1)};  // b: centipawns a step of the logistic
+constexpr double WDL_ODD_DEPTH = ${f(p.c)};  // added to a score from an odd depth
+constexpr double WDL_START_MATERIAL = ${startMaterial};  // both sides' at the start, pawn 100 ... queen 900
+constexpr int WDL_SCORE_CLAMP = ${scoreClamp};
+
+// score: centipawns for the side to move (mates are sure results, before this);
+// material: both sides' pieces and pawns, kings nothing.
+double m = std::min(1.0, material / WDL_START_MATERIAL);
+double s = std::clamp(score, -WDL_SCORE_CLAMP, WDL_SCORE_CLAMP) + (depth % 2 ? WDL_ODD_DEPTH : 0.0);
+double a = std::max(1.0, WDL_A0 + WDL_A1 * m);
+double b = std::max(1.0, WDL_B0 + WDL_B1 * m);
+double win = 1 / (1 + std::exp(-(s - a) / b));
+double loss = 1 / (1 + std::exp((s + a) / b));`;
 }
