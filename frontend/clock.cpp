@@ -7,9 +7,6 @@
 
 namespace {
 
-// Taken off every budget: the pipes, the GUI and a busy machine's scheduler
-// all count on the clock too.
-constexpr long long OVERHEAD = 30;
 // A game with no moves-to-go is taken to last this many more moves.
 constexpr long long MOVES_LEFT_GUESS = 30;
 // ... and this many on the lag (see updated_lag): twice the guess.
@@ -26,7 +23,8 @@ constexpr long long HARD_FACTOR = 3;
 constexpr long long HARD_SHARE_NUM = 3, HARD_SHARE_DEN = 4;
 // How slowly a lag estimate comes down (see updated_lag).
 constexpr long long LAG_EASING = 4;
-// "movetime T" leaves a tenth of T, at most OVERHEAD, for the same delays.
+// "movetime T" leaves a tenth of T, at most the overhead, for the delays
+// the overhead is kept for: the pipes, the GUI, a busy machine's scheduler.
 constexpr long long MOVETIME_MARGIN_DIVISOR = 10;
 
 // How much longer the next iteration takes than the last, when two
@@ -46,14 +44,16 @@ Budget budget_for(const ClockLimits& limits) {
     // it is kept back for each of them. A game with no moves-to-go may well
     // outlast the guess, and its last moves must not lose on the lag alone.
     long long lag_moves = limits.moves_to_go > 0 ? moves : LAG_MOVES_GUESS;
-    long long reserve = OVERHEAD + std::max(limits.lag, 0LL) * lag_moves;
+    long long reserve = std::max(limits.overhead, 0LL) + std::max(limits.lag, 0LL) * lag_moves;
     long long usable = left > reserve ? left - reserve : 0;
     soft = usable / moves + limits.increment * INCREMENT_SHARE_NUM / INCREMENT_SHARE_DEN;
     hard = std::min(soft * HARD_FACTOR, usable * HARD_SHARE_NUM / HARD_SHARE_DEN);
   }
   if (limits.movetime >= 0) {
-    long long movetime =
-        limits.movetime - std::min(limits.movetime / MOVETIME_MARGIN_DIVISOR, OVERHEAD);
+    long long movetime = limits.movetime - std::clamp(limits.movetime / MOVETIME_MARGIN_DIVISOR,
+                                                      0LL, std::max(limits.overhead, 0LL));
+    // Asked for a time rather than a share of a clock, it uses the time.
+    budget.fills = hard < 0;
     hard = hard < 0 ? movetime : std::min(hard, movetime);
     soft = soft < 0 ? movetime : std::min(soft, movetime);
   }
@@ -64,6 +64,38 @@ Budget budget_for(const ClockLimits& limits) {
   budget.soft = std::min(std::max<long long>(soft, 1), budget.hard);
   return budget;
 }
+
+namespace {
+
+// The last move made on the GUI's clock, so that the clock the next go
+// gives shows how much the GUI's side of things takes each move.
+struct TimedMove {
+  bool known = false;
+  std::string start;
+  std::size_t plies = 0;  // of the game when it was searched
+  long long left = 0, increment = 0, moves_to_go = 0, used = 0;
+};
+TimedMove last_timed;
+long long lag = 0;
+
+}  // namespace
+
+long long lag_for_go(const std::string& start, std::size_t plies, const ClockLimits& clock) {
+  // A new period of moves gives new time, which hides the lag.
+  if (last_timed.known && clock.time_left >= 0 && start == last_timed.start &&
+      plies == last_timed.plies + 2 && last_timed.moves_to_go != 1)
+    lag = updated_lag(lag, last_timed.left, last_timed.increment, last_timed.used, clock.time_left);
+  last_timed.known = false;
+  return lag;
+}
+
+void timed_move_answered(const std::string& start, std::size_t plies, const ClockLimits& clock,
+                         long long used) {
+  last_timed = TimedMove{true, start, plies, clock.time_left, clock.increment, clock.moves_to_go,
+                         used};
+}
+
+void forget_timed_move() { last_timed.known = false; }
 
 long long updated_lag(long long estimate, long long left_before, long long increment,
                       long long used, long long left_now) {
@@ -78,6 +110,7 @@ long long updated_lag(long long estimate, long long left_before, long long incre
 bool next_iteration_too_long(const Budget& budget, long long elapsed_us, long long last_nodes,
                              long long nodes_before, double us_per_node) {
   constexpr long long US_PER_MS = 1000;
+  if (budget.fills) return elapsed_us >= budget.hard * US_PER_MS;
   if (elapsed_us >= budget.soft * US_PER_MS) return true;
   double growth = nodes_before > 0 ? double(last_nodes) / double(nodes_before) : GROWTH_GUESS;
   growth = std::clamp(growth, GROWTH_LEAST, GROWTH_MOST);

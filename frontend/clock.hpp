@@ -3,6 +3,9 @@
 // Times are in milliseconds unless a name says otherwise.
 #pragma once
 
+#include <cstddef>
+#include <string>
+
 // What "go" tells of the engine's side's clock.
 struct ClockLimits {
   long long time_left = -1;  // -1: not given
@@ -12,17 +15,32 @@ struct ClockLimits {
   // What the GUI's clock has been seen to take each move beyond the
   // engine's own time: its drawing, the adapters and pipes between them.
   long long lag = 0;
+  // Kept back for the GUI and the pipes (the Move Overhead option).
+  long long overhead = 30;
 };
 
 // How long a move may take: no iteration starts once it looks unable to
 // end within `hard`, none at all after `soft`, and the one running at
-// `hard` is given up.
+// `hard` is given up. A budget that `fills` its time (a movetime with no
+// clock) starts iterations until `hard` and gives up the one it ends in.
 struct Budget {
   bool timed = false;
   long long soft = 0, hard = 0;
+  bool fills = false;
 };
 
 Budget budget_for(const ClockLimits& limits);
+
+// The lag from one move to the next, kept across games: it belongs to the
+// GUI, not a game. At a go of the game from `start` after `plies` plies,
+// the lag to reckon with, as the clock it gives shows it two plies on from
+// the last timed move.
+long long lag_for_go(const std::string& start, std::size_t plies, const ClockLimits& clock);
+// A timed go of that game has answered, `used` ms after its clock started.
+void timed_move_answered(const std::string& start, std::size_t plies, const ClockLimits& clock,
+                         long long used);
+// The next go's clock says nothing of the lag (a new game).
+void forget_timed_move();
 
 // The lag to reckon with once a move has shown one: the GUI gave
 // `left_before` (and `increment`) at the go before, the engine took `used`

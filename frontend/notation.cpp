@@ -40,8 +40,10 @@ const char* format_move(Move move) {
   move_text[1] = char('1' + rank_of(from));
   move_text[2] = char('a' + file_of(to));
   move_text[3] = char('1' + rank_of(to));
+  // Chess960's castling is written as the king taking its rook, no letter.
   int promotion = move_promotion(move);
-  move_text[4] = promotion ? char(piece_letters[promotion] + LOWER_CASE) : '\0';
+  move_text[4] =
+      is_promotion_type(promotion) ? char(piece_letters[promotion] + LOWER_CASE) : '\0';
   move_text[5] = '\0';
   return move_text;
 }
@@ -70,7 +72,7 @@ Move* find_typed_move(Move typed) {
   int wanted = move_promotion(typed) ? move_promotion(typed) : QUEEN;
   for (Move* p = move_stack; p < move_top; p++) {
     if (((*p ^ typed) & (FROM_BITS | TO_BITS)) != 0) continue;
-    if (move_promotion(*p) == 0 || move_promotion(*p) == wanted) return p;
+    if (!is_promotion_type(move_promotion(*p)) || move_promotion(*p) == wanted) return p;
   }
   return nullptr;
 }

@@ -53,7 +53,30 @@ int square_attacked(int mode, int side, int square) {
 // the bitboards.
 int king_attacked(int side) { return attacks_other_king(side); }
 
+
+namespace {
+
+// Chess960 castling: no square the king passes or lands on attacked, with
+// both the king and its rook lifted off their squares.
+int chess960_castling_is_legal(Move move) {
+  int king_from = move_from(move), rook_from = move_to(move);
+  int king = board[king_from], rook = board[rook_from];
+  int side = slot_side(king);
+  const Castling& c = chess960_castling_of(side, king_from, rook_from);
+  board[king_from] = board[rook_from] = NO_PIECE;
+  RankSpan path = span_of(c.king_from, c.king_to);
+  int attacked = 0;
+  for (int square = path.first; square <= path.last && !attacked; square++)
+    attacked = square_attacked(ALL_ATTACKERS, 1 - side, square);
+  board[king_from] = uint8_t(king);
+  board[rook_from] = uint8_t(rook);
+  return !attacked;
+}
+
+}  // namespace
+
 int move_is_legal(Move move) {
+  if (is_chess960_castling(move)) return chess960_castling_is_legal(move);
   int from = move_from(move), to = move_to(move);
   int mover = board[from];
   int captured = board[to];

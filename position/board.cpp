@@ -8,6 +8,7 @@
 // and its type. A square byte names its occupant's slot, so both directions
 // of "who is where" are one byte read.
 #include "position/bitboards.hpp"
+#include "position/castling.hpp"
 
 #include <cstring>
 
@@ -86,4 +87,6 @@ void setup_position() {
   in_check = 0;
   ep_slot = 0;
   castle_rights = ALL_CASTLING;
+  chess960 = false;
+  set_castling_squares();
 }

@@ -99,6 +99,49 @@ const char* read_castling(const char* text, int length) {
   return nullptr;
 }
 
+// The square of `side`'s king on its first rank, or NO_SQUARE.
+int king_at_home(int side) {
+  int square = board[king_slot(side)];
+  return rank_start(square) == (side == WHITE ? A1 : A8) ? square : NO_SQUARE;
+}
+
+// Chess960's castling field: a file letter names the rook of a right (upper
+// case White's), K and Q the outermost rook on that side of the king.
+const char* read_chess960_castling(const char* text, int length) {
+  castle_rights = 0;
+  for (auto& wings : chess960_castlings)
+    for (Castling& c : wings) c = Castling{0, 0, 0, 0, 0, {NO_SQUARE, NO_SQUARE, NO_SQUARE}};
+  if (length == 1 && text[0] == '-') return nullptr;
+  for (int i = 0; i < length; i++) {
+    char letter = text[i];
+    int side = letter >= 'a' ? BLACK : WHITE;
+    char lower = char(letter | 32);
+    int king = king_at_home(side);
+    if (king == NO_SQUARE) return "castling right without its king on the first rank";
+    int home = rank_start(king), rook_code = piece_code(ROOK, side);
+    int rook = NO_SQUARE;
+    if (lower == 'k' || lower == 'q') {
+      int step = lower == 'k' ? EAST : WEST;
+      for (int square = king + step; on_board(square) && rank_start(square) == home; square += step)
+        if (piece_code_at(square) == rook_code) rook = square;
+    } else if (lower >= 'a' && lower <= 'h') {
+      rook = home + (lower - 'a');
+      if (piece_code_at(rook) != rook_code) rook = NO_SQUARE;
+    } else {
+      return "bad castling field";
+    }
+    if (rook == NO_SQUARE || rook == king) return "castling right without its rook";
+    int wing = rook > king ? KING_SIDE : QUEEN_SIDE;
+    Castling& c = chess960_castlings[side][wing];
+    if (c.right) return "bad castling field";
+    const Castling& standard = castlings[side][wing];
+    c = Castling{standard.right, king, standard.king_to, rook, standard.rook_to,
+                 {NO_SQUARE, NO_SQUARE, NO_SQUARE}};
+    castle_rights |= c.right;
+  }
+  return nullptr;
+}
+
 const char* read_en_passant(const char* text, int length) {
   ep_slot = 0;
   if (length == 1 && text[0] == '-') return nullptr;
@@ -126,7 +169,9 @@ bool is_count(const char* text, int length) {
 
 }  // namespace
 
-int setup_fen(const char* fen, const char** error) {
+namespace {
+
+int setup(const char* fen, const char** error, bool for_chess960) {
   const char* fields[7];
   int lengths[7];
   int n = split_fields(fen, fields, lengths);
@@ -144,7 +189,11 @@ int setup_fen(const char* fen, const char** error) {
   std::memset(board, OFF_BOARD, sizeof board);
   place_pieces(codes);
   side_to_move = fields[1][0] == 'w' ? WHITE : BLACK;
-  if ((*error = read_castling(fields[2], lengths[2]))) return 0;
+  chess960 = for_chess960;
+  *error = for_chess960 ? read_chess960_castling(fields[2], lengths[2])
+                        : read_castling(fields[2], lengths[2]);
+  set_castling_squares();
+  if (*error) return 0;
   if ((*error = read_en_passant(fields[3], lengths[3]))) return 0;
   for (int i = 4; i < n; i++) {
     if (!is_count(fields[i], lengths[i])) {
@@ -164,3 +213,9 @@ int setup_fen(const char* fen, const char** error) {
   mobility[0] = mobility[1] = 0;
   return 1;
 }
+
+}  // namespace
+
+int setup_fen(const char* fen, const char** error) { return setup(fen, error, false); }
+
+int setup_chess960_fen(const char* fen, const char** error) { return setup(fen, error, true); }

@@ -365,3 +365,9 @@ struct SlotOrder {
 // The moves of a side in check, in either mode (generate_moves' case when
 // in_check is set).
 int generate_evasions(int mode, int side);
+
+// Chess960's castling for the fast generators (movegen_chess960.cpp), apart
+// from the common path: the moves pushed for a side not in check with the
+// given occupancy, and whether a castling word is one of them.
+void push_chess960_castling(int side, Bitboard occupied);
+bool chess960_castling_is_generated(Move move, int side);

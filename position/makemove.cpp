@@ -46,24 +46,24 @@ inline void change_type(int slot, int side, int square, int old, int type) {
   piece_material[side] += piece_value[type] - piece_value[old];
 }
 
-// The castling rights that survive a move from or to each square. A king
-// move loses its side's two rights and a move from or into a corner that
-// corner's right (it moves or takes the rook the right needs). Applying the
-// mask of both squares to every move does exactly that: while a right is
-// set its king and rook stand at home, so no other piece moves from those
-// squares, and no move ever ends on a king.
-struct CastlingMasks {
-  uint8_t keep[128];
-  constexpr CastlingMasks() : keep() {
-    for (uint8_t& k : keep) k = ALL_CASTLING;
-    for (const auto& wings : castlings)
-      for (const Castling& c : wings) {
-        keep[c.king_from] = uint8_t(keep[c.king_from] & ~c.right);
-        keep[c.rook_from] = uint8_t(keep[c.rook_from] & ~c.right);
-      }
-  }
-};
-constexpr CastlingMasks castling_masks;
+// Moves Chess960's castling king and rook, lifting both before placing
+// either, as each may land where the other stood. `back` takes it back.
+template <int SIDE>
+void castle_chess960(Move move, bool back) {
+  const Castling& c = chess960_castling_of(SIDE, move_from(move), move_to(move));
+  int king_at = back ? c.king_to : c.king_from, king_goes = back ? c.king_from : c.king_to;
+  int rook_at = back ? c.rook_to : c.rook_from, rook_goes = back ? c.rook_from : c.rook_to;
+  int king = board[king_at], rook = board[rook_at];
+  board[king_at] = board[rook_at] = NO_PIECE;
+  toggle_piece(SIDE, KING, king_at);
+  toggle_piece(SIDE, ROOK, rook_at);
+  board[king] = uint8_t(king_goes);
+  board[king_goes] = uint8_t(king);
+  board[rook] = uint8_t(rook_goes);
+  board[rook_goes] = uint8_t(rook);
+  toggle_piece(SIDE, KING, king_goes);
+  toggle_piece(SIDE, ROOK, rook_goes);
+}
 
 // Whether SIDE, which has just moved, attacks the other king, when it did
 // not before the move (so in every position after a legal move or a null
@@ -117,7 +117,7 @@ int make(Move move, int& previous_ep) {
   int old_ep = ep_slot;
   previous_ep = old_ep;
   ep_slot = 0;
-  castle_rights &= castling_masks.keep[from] & castling_masks.keep[to];
+  castle_rights &= castling_keep[from] & castling_keep[to];
 
   int type = board[mover + TYPE_OFFSET];
   Bitboard moved = bit(from) | bit(to);
@@ -127,6 +127,12 @@ int make(Move move, int& previous_ep) {
   }
   if (move_promotion(move) || (type == PAWN && ((to - from) & 1) && captured == NO_PIECE) ||
       (type == KING && is_castling_step(from, to))) {
+    if (is_chess960_castling(move)) {
+      castle_chess960<SIDE>(move, false);
+      in_check = uint8_t(king_attacked(SIDE));
+      side_to_move = ENEMY;
+      return in_check;
+    }
     moved |= make_rare(move, SIDE, type, old_ep);
     if (int promotion = move_promotion(move)) type = promotion;
   }
@@ -158,25 +164,67 @@ void unmake_rare(Move move, int side, int type, int previous_ep) {
   }
 }
 
+// Puts the piece on the to-square back where it came from, and what it took
+// back where it stood; returns the piece's type.
 template <int SIDE>
-void unmake(Move move, int previous_ep) {
+inline int unmake_piece(Move move) {
   int from = move_from(move), to = move_to(move);
   int mover = board[to];
   int captured = move_captured(move);
-  side_to_move = SIDE;
-  ep_slot = previous_ep;
-
   int type = board[mover + TYPE_OFFSET];
   move_piece(mover, SIDE, type, to, from);
   if (captured != NO_PIECE) restore_piece(captured, 1 - SIDE, to);
+  return type;
+}
+
+// unmake for a move with a promotion byte: a promotion, or Chess960's
+// castling, where the piece on the to-square is not the one that moved.
+template <int SIDE>
+void unmake_marked(Move move, int previous_ep) {
+  if (is_chess960_castling(move)) {
+    castle_chess960<SIDE>(move, true);
+    return;
+  }
+  unmake_rare(move, SIDE, unmake_piece<SIDE>(move), previous_ep);
+}
+
+template <int SIDE>
+void unmake(Move move, int previous_ep) {
+  side_to_move = SIDE;
+  ep_slot = previous_ep;
+  in_check = 0;
+  if (move_promotion(move)) {
+    unmake_marked<SIDE>(move, previous_ep);
+    return;
+  }
+  int type = unmake_piece<SIDE>(move);
+  int from = move_from(move), to = move_to(move);
+  int captured = move_captured(move);
   bool diagonal_step = (to - from) & 1;
-  if (move_promotion(move) || (type == PAWN && diagonal_step && captured == NO_PIECE) ||
+  if ((type == PAWN && diagonal_step && captured == NO_PIECE) ||
       (type == KING && is_castling_step(from, to)))
     unmake_rare(move, SIDE, type, previous_ep);
-  in_check = 0;
 }
 
 }  // namespace
+
+uint8_t castling_keep[128];
+Castling chess960_castlings[2][2];
+bool chess960;
+
+// A king move loses its side's two rights and a move from or into a rook's
+// square that rook's right (it moves or takes the rook the right needs).
+// Applying the mask of both squares to every move does exactly that: while
+// a right is set its king and rook stand at home, so no other piece moves
+// from those squares, and no move ever ends on a king.
+void set_castling_squares() {
+  for (uint8_t& keep : castling_keep) keep = ALL_CASTLING;
+  for (const auto& wings : chess960 ? chess960_castlings : castlings)
+    for (const Castling& c : wings) {
+      castling_keep[c.king_from] = uint8_t(castling_keep[c.king_from] & ~c.right);
+      castling_keep[c.rook_from] = uint8_t(castling_keep[c.rook_from] & ~c.right);
+    }
+}
 
 int make_move(Move move, int& previous_ep) {
   return side_to_move == WHITE ? make<WHITE, false>(move, previous_ep)

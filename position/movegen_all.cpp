@@ -69,6 +69,10 @@ inline bool may_castle(const Castling& c, int enemy, Bitboard occupied, Bitboard
 template <int SIDE>
 void push_castling(const Sides& s) {
   if (!(castle_rights & castling_rights_of(SIDE))) return;
+  if (chess960) {
+    push_chess960_castling(SIDE, s.occupied);
+    return;
+  }
   Bitboard lifted = s.occupied ^ bit64(s.king);
   for (const Castling& c : castlings[SIDE])
     if (may_castle(c, 1 - SIDE, s.occupied, lifted)) push_known(c.king_from, c.king_to, 0);
@@ -145,10 +149,13 @@ int generate_moves(int mode, int side) {
 
 int quiet_move_is_generated(Move move) {
   int from = move_from(move), to = move_to(move);
-  if (!on_board(from) || !on_board(to) || move_captured(move) != NO_PIECE ||
-      board[to] != NO_PIECE)
-    return 0;
-  int side = side_to_move, mover = board[from];
+  if (!on_board(from) || !on_board(to) || move_captured(move) != NO_PIECE) return 0;
+  int side = side_to_move;
+  if (board[to] != NO_PIECE) {
+    // Only Chess960's castling goes where a piece stands without taking it.
+    return chess960 && is_chess960_castling(move) && chess960_castling_is_generated(move, side);
+  }
+  int mover = board[from];
   if (mover == NO_PIECE || slot_side(mover) != side) return 0;
   int type = board[mover + TYPE_OFFSET], promotion = move_promotion(move);
   int index = index64(from);
@@ -176,6 +183,7 @@ int quiet_move_is_generated(Move move) {
   if (type == KING) {
     const Sides s(side);
     if (!is_castling_step(from, to)) return legal_king_steps(s, target) != 0;
+    if (chess960) return 0;  // its castling is the king taking its rook
     const Castling& c = castling_of(side, from, to);
     return from == c.king_from && may_castle(c, s.enemy, s.occupied, s.occupied ^ bit64(s.king));
   }

@@ -108,7 +108,33 @@ int generate_piece(int from, int type, int side, int all_moves, int& contacts) {
   return count;
 }
 
+// Chess960: every square from the king to its destination and from the
+// rook to its own empty but for those two.
+void generate_chess960_castling(int side) {
+  for (const Castling& c : chess960_castlings[side]) {
+    if (!(castle_rights & c.right)) continue;
+    int rook = board[c.rook_from];
+    if (rook == NO_PIECE || board[rook + TYPE_OFFSET] != ROOK || slot_side(rook) != side) continue;
+    bool empty = true;
+    for (RankSpan span : {span_of(c.king_from, c.king_to), span_of(c.rook_from, c.rook_to)})
+      for (int square = span.first; square <= span.last; square++)
+        if (board[square] != NO_PIECE && square != c.king_from && square != c.rook_from)
+          empty = false;
+    Move m = make_move_word(c.king_from, c.rook_from, CHESS960_CASTLING);
+    if (!empty || !move_is_legal(m)) continue;
+    // Not push_move: the rook on the to-square is not taken.
+    if (move_top < move_limit)
+      *move_top++ = m;
+    else
+      dropped_moves++;
+  }
+}
+
 void generate_castling(int side) {
+  if (chess960) {
+    generate_chess960_castling(side);
+    return;
+  }
   for (const Castling& c : castlings[side]) {
     if (!(castle_rights & c.right)) continue;
     bool empty = true;

@@ -109,6 +109,12 @@ constexpr bool is_promotion_type(int type) {
   return type == QUEEN || type == ROOK || type == BISHOP || type == KNIGHT;
 }
 
+// The promotion byte of a Chess960 castling move, the king taking its own
+// rook: no pawn becomes a king, and a non-zero byte sends making and
+// unmaking to their rare paths.
+constexpr int CHESS960_CASTLING = KING;
+constexpr bool is_chess960_castling(Move m) { return move_promotion(m) == CHESS960_CASTLING; }
+
 // Castling-right bits.
 constexpr int WHITE_QUEEN_SIDE = 1;
 constexpr int WHITE_KING_SIDE = 2;
@@ -147,6 +153,10 @@ extern int side_to_move;    // 0 White, 1 Black
 extern int castle_rights;   // bits WHITE_QUEEN_SIDE .. BLACK_KING_SIDE
 extern int ep_slot;         // slot of the pawn that just advanced two squares, or 0
 extern uint8_t in_check;    // 1 when the side to move is in check
+// Castling as in Chess960 (set up by setup_chess960_fen): the rights' kings
+// and rooks may stand on any files, and castling is the king taking its own
+// rook (is_chess960_castling). Clear for standard chess.
+extern bool chess960;
 
 extern Move move_stack[DEEP_MOVE_STACK_SIZE];
 extern Move* move_top;      // next free entry
@@ -180,7 +190,8 @@ int square_attacked(int mode, int side, int square);
 // 1 when `side` attacks the other side's king.
 int king_attacked(int side);
 // 1 when the move leaves the mover's king (and a castling king's crossed
-// square) unattacked. Leaves every byte of board as it was.
+// square, or the squares of Chess960's) unattacked. Leaves every byte of
+// board as it was.
 int move_is_legal(Move move);
 
 // ---- Generation --------------------------------------------------------------
@@ -244,3 +255,7 @@ long long perft(int depth);
 // On failure returns 0, leaves a reason in `error` and the position is
 // undefined until the next setup. Also clears killers, material and mobility.
 int setup_fen(const char* fen, const char** error);
+// The same for Chess960, `chess960` set: the castling field names the files
+// of the castling rooks (Shredder-FEN, "HAha") or, as X-FEN does, K and Q for
+// the outermost rook on each side of the king and a file for another one.
+int setup_chess960_fen(const char* fen, const char** error);

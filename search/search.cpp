@@ -288,11 +288,19 @@ bool must_stop() {
   return false;
 }
 
+bool root_move_chosen(Move move) {
+  for (int i = 0; i < chosen_root_moves.count; i++)
+    if (chosen_root_moves.moves[i] == move) return true;
+  return false;
+}
+
 // The principal search, in two builds: the engine's, which runs to its
 // depth, and one that gives up as soon as must_stop says so. Giving up
 // returns at once after a child, before its score is used, so the position
 // is taken back move by move and nothing is learnt from the abandoned part.
-template <bool STOPPABLE>
+// A CHOSEN_ROOT node is a root that searches only chosen_root_moves; the
+// others pass over them in the order they come, so the rest keep theirs.
+template <bool STOPPABLE, bool CHOSEN_ROOT = false>
 int search_node(int alpha, int beta, int depth, int root_depth, int null_state, int pv_node,
                 PvLine& pv) {
   pv.length = 0;
@@ -317,6 +325,8 @@ int search_node(int alpha, int beta, int depth, int root_depth, int null_state, 
   CaptureNotes notes;
   NodeMoves moves(start, ply, null_state == 0, notes);
   for (Move move = moves.first(); move; move = moves.next()) {
+    if constexpr (CHOSEN_ROOT)
+      if (!root_move_chosen(move)) continue;
     int saved_rights = castle_rights;
     int previous_ep;
     // Below the root, a move's check test needs only what the move changed.
@@ -408,4 +418,17 @@ int search_iteration_until_stopped(const Deepening& deepening, int depth) {
   stop_conditions.stopped = false;
   stop_conditions.next_clock_check = node_count;
   return search_root<true>(deepening, depth);
+}
+
+RootMoves chosen_root_moves;
+
+int search_chosen_root(const Deepening& deepening, int depth, bool stoppable) {
+  follow_pv = 1;
+  in_check = uint8_t(deepening.in_check_at_root);
+  move_top = move_stack;
+  if (!stoppable)
+    return search_node<false, true>(-INFINITE_SCORE, INFINITE_SCORE, depth, depth, 0, 1, pv_line);
+  stop_conditions.stopped = false;
+  stop_conditions.next_clock_check = node_count;
+  return search_node<true, true>(-INFINITE_SCORE, INFINITE_SCORE, depth, depth, 0, 1, pv_line);
 }

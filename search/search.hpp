@@ -85,6 +85,58 @@ long long searched_nodes();
 // be used. The position and move_top are restored either way.
 int search_iteration_until_stopped(const Deepening& deepening, int depth);
 
+// ---- The UCI program's deepening: several lines, chosen root moves --------
+
+// No position has more legal moves than this.
+constexpr int MOST_ROOT_MOVES = 256;
+struct RootMoves {
+  int count = 0;
+  Move moves[MOST_ROOT_MOVES];
+};
+// The root moves that search_chosen_root searches; the others it passes over.
+extern RootMoves chosen_root_moves;
+// search_iteration (or, when stoppable, search_iteration_until_stopped) over
+// chosen_root_moves alone; at least one of them must be legal here.
+int search_chosen_root(const Deepening& deepening, int depth, bool stoppable);
+
+// One line of an iteration: a root move, its own score at that depth (from
+// the side to move's view) and the plies to the mate it shows (mate_distance).
+struct AnalysisLine {
+  int score;
+  int mate_plies;
+  PvLine line;
+};
+// What an iteration found: its lines, best first. `complete` is false for
+// one given up part way, which holds only the lines it finished.
+struct Iteration {
+  int depth;
+  bool complete;
+  int count;
+  AnalysisLine lines[MOST_ROOT_MOVES];
+};
+// How far a search of the UCI program goes and what it looks at. It also
+// ends on stop_conditions (a request, the node budget, the deadline).
+struct AnalysisPlan {
+  int depth;           // the deepest iteration
+  bool deepens;        // led by a clock or a budget: a mate shown in full ends it
+  long long mate = 0;  // end once a mate in this many moves is shown
+  int lines = 1;       // the best `lines` root moves, each with its own search
+  RootMoves root;      // the root moves to search: the legal ones, or some of them
+  // Told of every iteration, finished or given up with lines to show;
+  // returns false when no further iteration is to start.
+  bool (*iteration_done)(const Iteration&);
+};
+// The move to play after iterative deepening as the plan says, and in
+// `reply` the line's second move (0 when none). Line 1 of each iteration
+// searches every move of plan.root, line 2 all but line 1's move, and so
+// on, each with the full window; the lines are then ordered by score.
+Move analyse(const AnalysisPlan& plan, Move& reply);
+
+// Forgets what searches carry from one move to the next (killers, the last
+// line, the material and mobility figures), as a new run of the program
+// would have it.
+void forget_searches();
+
 // The engine's move for the side to move: iterative deepening to MAX_DEPTH
 // (one more in check), progress lines, "move ..." and the move played.
 // Returns -1 when the game has ended (a result line was printed), else 0.

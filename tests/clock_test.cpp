@@ -4,6 +4,7 @@
 
 #include "frontend/clock.hpp"
 #include "frontend/levels.hpp"
+#include "frontend/wdl.hpp"
 
 namespace {
 
@@ -68,6 +69,33 @@ TEST(Clock, NoIterationStartsThatWouldRunPastTheHardLimit) {
   EXPECT_TRUE(next_iteration_too_long(budget, 100000, 10, 5, 0.001));
 }
 
+TEST(Clock, MoveOverheadIsWhatTheBudgetKeepsBack) {
+  ClockLimits limits = clock_of(60000);
+  limits.overhead = 500;
+  EXPECT_EQ(budget_for(limits).soft, (60000 - 500) / 30);
+  limits.overhead = 0;
+  EXPECT_EQ(budget_for(limits).soft, 60000 / 30);
+  // A movetime keeps back the overhead up to a tenth of it.
+  limits = ClockLimits{};
+  limits.movetime = 1000;
+  limits.overhead = 50;
+  EXPECT_EQ(budget_for(limits).hard, 950);
+  limits.overhead = 500;
+  EXPECT_EQ(budget_for(limits).hard, 900);
+}
+
+TEST(Clock, AMovetimeAloneIsUsedToItsEndAClockIsNot) {
+  ClockLimits limits;
+  limits.movetime = 1000;
+  Budget budget = budget_for(limits);
+  EXPECT_TRUE(budget.fills);
+  // However long the next iteration looks, it starts while time is left.
+  EXPECT_FALSE(next_iteration_too_long(budget, 900000, 1000000, 100000, 1.0));
+  EXPECT_TRUE(next_iteration_too_long(budget, 970000, 10, 5, 0.001));
+  limits.time_left = 60000;
+  EXPECT_FALSE(budget_for(limits).fills);
+}
+
 TEST(Clock, TheLagIsKeptBackForEveryMoveToCome) {
   ClockLimits limits = clock_of(20000);
   limits.lag = 73;
@@ -121,4 +149,23 @@ TEST(Levels, EachStepUpSearchesMoreAndTheRangeIsHeld) {
     EXPECT_LT(level_nodes(elo), level_nodes(elo + 10)) << elo;
   // The measured points themselves, not a neighbour's interpolation.
   EXPECT_EQ(level_nodes(1200), 4000);
+}
+
+TEST(WinDrawLoss, ChancesSumToAThousandAndFollowTheScore) {
+  for (int material : {0, 2400, 7800}) {
+    for (int depth : {7, 8}) {
+      WinDrawLoss before = win_draw_loss(-9000, depth, material);
+      for (int score = -9000; score <= 9000; score += 5) {
+        WinDrawLoss now = win_draw_loss(score, depth, material);
+        EXPECT_EQ(now.win + now.draw + now.loss, 1000) << score;
+        EXPECT_GE(now.draw, 0) << score;
+        EXPECT_GE(now.win, before.win) << score;
+        EXPECT_LE(now.loss, before.loss) << score;
+        before = now;
+      }
+    }
+  }
+  // A mate is a sure result.
+  EXPECT_EQ(win_draw_loss(9995, 7, 1000).win, 1000);
+  EXPECT_EQ(win_draw_loss(-9995, 7, 1000).loss, 1000);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <random>
 
+#include "chess960_starts.hpp"
 #include "position/bitboards.hpp"
 #include "test_util.hpp"
 
@@ -95,6 +96,24 @@ void walk(int depth, const char* where, const std::vector<Move>& parent = {},
   move_top = start;
 }
 
+// Random moves from the position set up, each position compared; the words
+// asked of the killer test come from the lists of the two positions before.
+void random_game(std::mt19937& rng, int plies, const char* where) {
+  std::vector<Move> last, before_last;
+  for (int ply = 0; ply < plies && !testing::Test::HasFailure(); ply++) {
+    std::vector<Move> earlier = before_last;
+    earlier.insert(earlier.end(), last.begin(), last.end());
+    before_last = std::move(last);
+    last = compare_here(where, earlier);
+    move_top = move_stack;
+    generate_moves(ALL_MOVES, side_to_move);
+    int n = int(move_top - move_stack);
+    if (n == 0) break;
+    play_move(move_stack[rng() % n]);
+  }
+  move_top = move_stack;
+}
+
 }  // namespace
 
 TEST(FastPaths, GenerationAgreesWithThePlainDefinitionOnTrees) {
@@ -128,21 +147,37 @@ TEST(FastPaths, GenerationAgreesAlongRandomGames) {
   compared = 0;
   for (int game = 0; game < 300 && !HasFailure(); game++) {
     setup_position();
-    std::vector<Move> last, before_last;  // the lists of the two positions before
-    for (int ply = 0; ply < 200; ply++) {
-      std::vector<Move> earlier = before_last;
-      earlier.insert(earlier.end(), last.begin(), last.end());
-      before_last = std::move(last);
-      last = compare_here("random game", earlier);
-      if (HasFailure()) return;
-      move_top = move_stack;
-      generate_moves(ALL_MOVES, side_to_move);
-      int n = int(move_top - move_stack);
-      if (n == 0) break;
-      play_move(move_stack[rng() % n]);
-    }
+    random_game(rng, 200, "random game");
   }
-  move_top = move_stack;
+}
+
+TEST(FastPaths, Chess960GenerationAgreesWithThePlainDefinition) {
+  // Castling with the king or a rook already home, king and rook swapping,
+  // a rook that shields the king's square, both rooks on one side.
+  const char* fens[] = {
+      "1r2k1r1/pppppppp/8/8/8/8/PPPPPPPP/1R2K1R1 w GBgb - 0 1",
+      "rk4r1/8/8/8/8/8/8/RK4R1 w GAga - 0 1",
+      "2rk1r2/8/8/8/8/8/8/2RK1R2 w FCfc - 0 1",
+      "r4rk1/pppppppp/8/8/8/8/PPPPPPPP/R4RK1 w Ff - 0 1",
+      "1r1k2rq/8/8/8/8/8/8/rR1K2RQ w GBg - 0 1",
+      "4k3/8/8/8/8/8/8/1KR4R w C - 0 1",
+      "bqnb1rkr/pp3ppp/3ppn2/2p5/5P2/P2P4/NPP1P1PP/BQ1BNRKR w HFhf - 2 9",
+  };
+  compared = 0;
+  for (const char* fen : fens) {
+    const char* error = nullptr;
+    ASSERT_TRUE(setup_chess960_fen(fen, &error)) << fen << ": " << error;
+    walk(3, fen);
+    if (HasFailure()) return;
+  }
+  // Random games from random start positions.
+  std::mt19937 rng(960);
+  for (int game = 0; game < 200 && !HasFailure(); game++) {
+    const char* error = nullptr;
+    ASSERT_TRUE(setup_chess960_fen(chess960_start_fen(int(rng() % 960)).c_str(), &error));
+    random_game(rng, 120, "random Chess960 game");
+  }
+  EXPECT_GT(compared, 40000);
 }
 
 TEST(FastPaths, StaleCheckFlagFollowsThePlainDefinition) {

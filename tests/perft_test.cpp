@@ -1,3 +1,6 @@
+#include <sstream>
+
+#include "chess960_perft.inc"
 #include "test_util.hpp"
 
 namespace {
@@ -34,4 +37,26 @@ TEST(Perft, TreeTooBigForTheMoveStackIsAnErrorNotACount) {
   EXPECT_EQ(perft(2), 219);
   EXPECT_EQ(perft(9), -1);
   EXPECT_EQ(move_top, move_stack);
+}
+
+// Counts from an independent engine for Chess960 starts, positions played
+// on from them, and castling's hard cases (see the file's comments).
+TEST(Perft, Chess960CountsOfAnIndependentEngine) {
+  std::istringstream lines(chess960_perft_counts);
+  std::string line;
+  int positions = 0;
+  while (std::getline(lines, line)) {
+    size_t semicolon = line.find(';');
+    if (line.empty() || line[0] == '#' || semicolon == std::string::npos) continue;
+    std::string fen = line.substr(0, semicolon);
+    std::istringstream counts(line.substr(semicolon + 1));
+    long long expected;
+    for (int depth = 1; counts >> expected; depth++) {
+      const char* error = nullptr;
+      ASSERT_TRUE(setup_chess960_fen(fen.c_str(), &error)) << fen << ": " << error;
+      ASSERT_EQ(perft(depth), expected) << fen << " depth " << depth;
+    }
+    positions++;
+  }
+  EXPECT_GE(positions, 60);
 }

@@ -345,3 +345,109 @@ TEST(MakeUnmake, EveryByteRestoredThroughATree) {
   set_fen("r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1");
   walk(2);
 }
+
+// ---- Chess960 ----------------------------------------------------------------
+
+namespace {
+
+void set_chess960_fen(const char* fen) {
+  const char* error = nullptr;
+  ASSERT_TRUE(setup_chess960_fen(fen, &error)) << fen << ": " << (error ? error : "");
+}
+
+bool generates(const std::string& text) {
+  auto moves = generated(ALL_MOVES);
+  return std::count(moves.begin(), moves.end(), text) == 1;
+}
+
+}  // namespace
+
+TEST(Chess960, CastlingNeedsEmptyPathsAndAnUnattackedKingPath) {
+  struct Case {
+    const char* fen;
+    const char* castling;
+    bool legal;
+    const char* why;
+  } cases[] = {
+      {"1r2k1r1/8/8/8/8/8/8/1R2KNR1 w GB - 0 1", "e1g1", false, "a knight on the king's path"},
+      {"1r2k1r1/8/8/8/8/8/8/1R2KNR1 w GB - 0 1", "e1b1", true, "the other side free"},
+      {"4k3/8/8/8/8/8/8/5BKR w H - 0 1", "g1h1", false, "a bishop on the rook's path only"},
+      {"4k3/8/8/8/8/8/8/6KR w H - 0 1", "g1h1", true, "the king already on g1"},
+      {"4k3/8/8/8/8/8/8/4KR2 w F - 0 1", "e1f1", true, "the rook already on f1"},
+      {"4k3/8/8/8/8/8/8/2RK4 w C - 0 1", "d1c1", true, "king and rook swap squares"},
+      {"4k3/8/8/8/8/8/8/4K1RR w G - 0 1", "e1g1", true, "an inner rook beside another"},
+      {"4k3/8/8/8/8/8/8/rR1K4 w B - 0 1", "d1b1", false, "c1 attacked once its rook is gone"},
+      {"4k3/8/8/8/8/8/8/1KR4R w C - 0 1", "b1c1", true, "both rooks on the king's side"},
+      {"4k1r1/8/8/8/8/8/8/1K5R w H - 0 1", "b1h1", false, "g1 attacked down the file"},
+      {"4k3/8/8/8/8/8/5r2/1K5R w H - 0 1", "b1h1", false, "f1 attacked, the square passed"},
+      {"4k3/8/8/8/8/8/3r4/RK6 w A - 0 1", "b1a1", true, "the rook may land where it is attacked"},
+      {"4k3/8/8/8/8/8/2r5/RK6 w A - 0 1", "b1a1", false, "c1, where the king lands, attacked"},
+  };
+  for (const Case& c : cases) {
+    set_chess960_fen(c.fen);
+    EXPECT_EQ(generates(c.castling), c.legal) << c.fen << ": " << c.why;
+  }
+}
+
+TEST(Chess960, MakeAndUnmakeOfEveryCastlingShape) {
+  const char* cases[][2] = {
+      {"4k3/8/8/8/8/8/8/2RK4 w C - 0 1", "d1c1"},  // king and rook swap
+      {"4k3/8/8/8/8/8/8/6KR w H - 0 1", "g1h1"},   // the king stays
+      {"4k3/8/8/8/8/8/8/4KR2 w F - 0 1", "e1f1"},  // the rook stays
+      {"rk6/8/8/8/8/8/8/4K3 b a - 0 1", "b8a8"},   // Black, queen's side
+  };
+  for (const auto& c : cases) {
+    set_chess960_fen(c[0]);
+    PositionSnapshot before = PositionSnapshot::take();
+    Move m = generated_move(c[1]);
+    ASSERT_NE(m, 0u) << c[0];
+    EXPECT_TRUE(is_chess960_castling(m));
+    int previous_ep;
+    make_move(m, previous_ep);
+    int home = side_to_move == BLACK ? 0 : 0x70;
+    bool king_side = move_to(m) > move_from(m);
+    EXPECT_EQ(board[king_slot(1 - side_to_move)], home + (king_side ? 6 : 2)) << c[0];
+    int rook = board[home + (king_side ? 5 : 3)];
+    EXPECT_EQ(board[rook + TYPE_OFFSET], ROOK) << c[0];
+    EXPECT_EQ(castle_rights & castling_rights_of(1 - side_to_move), 0) << c[0];
+    EXPECT_EQ(mirror_fault(), nullptr) << c[0];
+    castle_rights = before.rights;
+    unmake_move(m, previous_ep);
+    EXPECT_EQ(before.difference(), nullptr) << c[0];
+  }
+}
+
+TEST(Chess960, RightsDieWithTheirRookTakenAtHome) {
+  set_chess960_fen("1r2k1r1/8/8/8/8/8/B7/1R2K1R1 w GBgb - 0 1");
+  play_move(generated_move("a2g8"));
+  EXPECT_EQ(castle_rights, WHITE_QUEEN_SIDE | WHITE_KING_SIDE | BLACK_QUEEN_SIDE);
+  EXPECT_FALSE(generates("e8g8"));
+  EXPECT_TRUE(generates("e8b8"));
+}
+
+TEST(Chess960, CastlingFieldsInBothForms) {
+  // X-FEN's K and Q name the outermost rooks; a letter an inner one.
+  set_chess960_fen("4k3/8/8/8/8/8/8/1KR4R w K - 0 1");
+  EXPECT_FALSE(generates("b1h1"));  // the rook on c1 stands in the king's path
+  EXPECT_EQ(chess960_castlings[WHITE][KING_SIDE].rook_from, square("h1"));
+  set_chess960_fen("4k3/8/8/8/8/8/8/1KR4R w C - 0 1");
+  EXPECT_EQ(chess960_castlings[WHITE][KING_SIDE].rook_from, square("c1"));
+  set_chess960_fen("rk2r3/8/8/8/8/8/8/RK2R3 w KQkq - 0 1");
+  EXPECT_EQ(castle_rights, ALL_CASTLING);
+  EXPECT_EQ(chess960_castlings[BLACK][QUEEN_SIDE].rook_from, square("a8"));
+  EXPECT_EQ(chess960_castlings[BLACK][KING_SIDE].rook_from, square("e8"));
+  const char* refused[] = {
+      "4k3/8/8/8/8/8/8/1K5R w A - 0 1",    // no rook on a1
+      "4k3/8/8/8/8/8/8/1KR4R w CH - 0 1",  // two rights on one side
+      "4k3/8/8/8/8/8/1K6/R6R w H - 0 1",   // the king off its first rank
+      "4k3/8/8/8/8/8/8/1K5R w X - 0 1",
+  };
+  for (const char* fen : refused) {
+    const char* error = nullptr;
+    EXPECT_FALSE(setup_chess960_fen(fen, &error)) << fen;
+    EXPECT_NE(error, nullptr) << fen;
+  }
+  // The standard reader keeps refusing what only Chess960 can castle.
+  const char* error = nullptr;
+  EXPECT_FALSE(setup_fen("rk2r3/8/8/8/8/8/8/RK2R3 w KQkq - 0 1", &error));
+}

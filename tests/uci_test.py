@@ -264,6 +264,70 @@ def test_ponder_and_endless(uci_program):
     print("ok: go ponder and go infinite wait for ponderhit or stop")
 
 
+BACK_RANK = "6k1/5ppp/8/8/8/8/q4PPP/R2R2K1 w - - 0 1"  # d1d8 mates; a1a2 wins the queen
+
+
+def fields(info):
+    """An info line's words by keyword: multipv, score, pv."""
+    words = info.split()
+    pv = words[words.index("pv") + 1:] if "pv" in words else []
+    at = words.index("score")
+    multipv = int(words[words.index("multipv") + 1]) if "multipv" in words else 1
+    score = (10000 - int(words[at + 2])) if words[at + 1] == "mate" else int(words[at + 2])
+    return int(words[2]), multipv, score, pv
+
+
+def assert_legal_lines(uci, fen, lines):
+    for pv in lines:
+        uci.send("position fen %s moves %s" % (fen, " ".join(pv)), "isready")
+        line = uci.line()
+        assert line == "readyok", "line %s is not legal: %s" % (pv, line)
+
+
+def test_analysis(uci_program):
+    uci = Uci(uci_program)
+    # Several lines: each iteration's, best first, each its own move's.
+    infos, move = uci.search("setoption name MultiPV value 3", "position fen " + BACK_RANK,
+                             "go depth 5")
+    by_depth = {}
+    for info in infos:
+        depth, multipv, score, pv = fields(info)
+        by_depth.setdefault(depth, []).append((multipv, score, pv))
+    same("depths of three lines", list(range(1, 6)), sorted(by_depth))
+    for depth, lines in by_depth.items():
+        same("line numbers at depth %d" % depth, [1, 2, 3], [n for n, _, _ in lines])
+        scores = [score for _, score, _ in lines]
+        assert scores == sorted(scores, reverse=True), "lines out of order: %r" % lines
+        firsts = [pv[0] for _, _, pv in lines]
+        assert len(set(firsts)) == 3, "two lines share a move: %r" % lines
+    last = by_depth[5]
+    same("the best two", ["d1d8", "a1a2"], [pv[0] for _, _, pv in last[:2]])
+    same("bestmove is line 1's", last[0][2][0], move)
+    assert_legal_lines(uci, BACK_RANK, [pv for _, _, pv in last])
+    # Fewer legal moves than lines: as many lines as moves (a king in check
+    # with two, searched a ply deeper).
+    infos, _ = uci.search("position fen 7k/8/8/8/8/8/8/K6R b - - 0 1", "go depth 1")
+    same("lines of a king with two moves", [(1, 1), (1, 2), (2, 1), (2, 2)],
+         [fields(i)[:2] for i in infos])
+
+    # searchmoves: only those, an illegal one said and left out.
+    uci.send("setoption name MultiPV value 1", "position fen " + BACK_RANK)
+    uci.send("go depth 4 searchmoves a1a2 e2e4")
+    assert "e2e4" in uci.line(), "the illegal searchmove was not said"
+    infos, move = uci.search()
+    same("searchmoves' move", "a1a2", move)
+    assert all(fields(i)[3][0] == "a1a2" for i in infos), infos
+
+    # movetime is used to its end, and not beyond.
+    uci.send("position startpos moves e2e4 e7e5 g1f3 b8c6 f1b5")
+    started = time.time()
+    uci.search("go movetime 500")
+    took = time.time() - started
+    assert 0.4 <= took <= 0.55, "go movetime 500 took %.3f s" % took
+    uci.close()
+    print("ok: MultiPV, searchmoves and movetime")
+
+
 def silent(uci, seconds, fault):
     """No bestmove for that long (progress lines may come)."""
     deadline = time.time() + seconds
@@ -287,6 +351,7 @@ def main():
     if args.only != "threads":
         test_positions(args.uci, args.tool)
         test_game(args.uci, args.engine, args.plies)
+        test_analysis(args.uci)
     if args.only != "searches":
         test_beside_a_search(args.uci)
         test_lines_written_at_once(args.uci, args.runs)

@@ -20,7 +20,10 @@ const char usage[] =
     "       quorlix-tool gen MODE [FEN]       the generated list (255 all, 0 captures)\n"
     "       quorlix-tool think DEPTH [FEN]    the engine's output for one move at DEPTH\n"
     "       quorlix-tool play DEPTH           the console game with the engine at DEPTH\n"
-    "       quorlix-tool --help               this text\n";
+    "       quorlix-tool --help               this text\n"
+    "A FEN whose castling standard chess cannot have is read as Chess960's, in\n"
+    "Shredder-FEN (HAha) or X-FEN (KQkq); its castling is written as the king\n"
+    "taking its rook.\n";
 
 [[noreturn]] void fail(const char* what) {
   fprintf(stderr, "quorlix-tool: %s\n", what);
@@ -39,12 +42,14 @@ int read_number(const char* text, const char* what, int min, int max) {
 }
 
 // The FEN in the arguments from `first` on, or the start position; either
-// way through setup_fen, which also clears what a search leaves behind.
+// way through setup_fen, which also clears what a search leaves behind. A
+// FEN that standard chess cannot castle in is read as Chess960's.
 void setup_from_args(int argc, char** argv, int first) {
   std::string fen = first < argc ? "" : "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
   for (int i = first; i < argc; i++) fen += std::string(i > first ? " " : "") + argv[i];
-  const char* error;
-  if (!setup_fen(fen.c_str(), &error)) fail((std::string("bad FEN: ") + error).c_str());
+  const char *error, *chess960_error;
+  if (!setup_fen(fen.c_str(), &error) && !setup_chess960_fen(fen.c_str(), &chess960_error))
+    fail((std::string("bad FEN: ") + error).c_str());
 }
 
 int run_perft(int argc, char** argv, bool divide) {

@@ -3,10 +3,11 @@
 uciok, stop to bestmove, and go to bestmove at a fixed move time and at a
 few clocks in busy middlegames; then, with --depths, how deep it gets and
 how long it takes at "go movetime 1000" and at a minute on the clock in ten
-middlegames. A benchmark, not a test: the figures depend on the machine and
+middlegames; with --multipv, what three lines cost against one at "go depth
+7" there. A benchmark, not a test: the figures depend on the machine and
 its load; the median and the worst of several runs are printed.
 
-usage: tools/uci_timing.py [QUORLIX_UCI] [--runs N] [--depths]
+usage: tools/uci_timing.py [QUORLIX_UCI] [--runs N] [--depths | --multipv]
 """
 import argparse
 import os
@@ -65,6 +66,13 @@ class Uci:
         self.send("quit")
         self.process.wait(10)
 
+    def fresh(self, fen):
+        """A new game from fen, once the engine is ready for it."""
+        self.send("ucinewgame")
+        self.send("position fen " + fen)
+        self.send("isready")
+        self.until("readyok")
+
 
 def ms(seconds):
     return seconds * 1000
@@ -84,9 +92,14 @@ def main():
     parser.add_argument("--runs", type=int, default=9)
     parser.add_argument("--depths", action="store_true",
                         help="only the depths and times of ten middlegames")
+    parser.add_argument("--multipv", action="store_true",
+                        help="only what MultiPV 3 costs against 1 at depth 7")
     args = parser.parse_args()
     if args.depths:
         depths(args.program)
+        return
+    if args.multipv:
+        multipv(args.program, args.runs)
         return
 
     samples = []
@@ -124,10 +137,7 @@ def main():
     def go(command, fens, limit=None, what=None):
         samples = []
         for run in range(args.runs):
-            uci.send("ucinewgame")
-            uci.send("position fen " + fens[run % len(fens)])
-            uci.send("isready")
-            uci.until("readyok")
+            uci.fresh(fens[run % len(fens)])
             sent = time.monotonic()
             uci.send(command)
             samples.append(ms(uci.until("bestmove") - sent))
@@ -149,10 +159,7 @@ def depths(program):
     for command in ("go movetime 1000", "go wtime 60000 btime 60000"):
         reached, took = [], []
         for fen in TEN_MIDDLEGAMES:
-            uci.send("ucinewgame")
-            uci.send("position fen " + fen)
-            uci.send("isready")
-            uci.until("readyok")
+            uci.fresh(fen)
             lines = []
             sent = time.monotonic()
             uci.send(command)
@@ -161,6 +168,37 @@ def depths(program):
         print("%-28s depth reached: median %.1f (%d to %d); time used: median %.0f ms (%.0f to %.0f)"
               % (command, statistics.median(reached), min(reached), max(reached),
                  statistics.median(took), min(took), max(took)), flush=True)
+    uci.close()
+
+
+def multipv(program, runs):
+    """Time (the best of `runs`, as the machine's load only adds) and nodes
+    to depth 7 with one line and with three, per middlegame."""
+    uci = Uci(program)
+    totals = {1: [0, 0], 3: [0, 0]}
+    ratios = []
+    for fen in TEN_MIDDLEGAMES:
+        cost = {}
+        for lines in (1, 3):
+            best = None
+            for _ in range(runs):
+                uci.send("setoption name MultiPV value %d" % lines)
+                uci.fresh(fen)
+                seen = []
+                sent = time.monotonic()
+                uci.send("go depth 7")
+                took = ms(uci.until("bestmove", seen) - sent)
+                nodes = int(seen[-1].split()[seen[-1].split().index("nodes") + 1])
+                best = took if best is None else min(best, took)
+            cost[lines] = (best, nodes)
+            totals[lines][0] += best
+            totals[lines][1] += nodes
+        ratios.append(cost[3][1] / cost[1][1])
+        print("%6.0f ms %8d nodes -> %6.0f ms %8d nodes (x%.1f)  %s" % (
+            cost[1][0], cost[1][1], cost[3][0], cost[3][1], cost[3][1] / cost[1][1], fen), flush=True)
+    print("ten middlegames, MultiPV 1 -> 3: %.0f ms -> %.0f ms (x%.1f), %d -> %d nodes (x%.1f; median x%.1f)"
+          % (totals[1][0], totals[3][0], totals[3][0] / totals[1][0], totals[1][1], totals[3][1],
+             totals[3][1] / totals[1][1], statistics.median(ratios)))
     uci.close()
 
 

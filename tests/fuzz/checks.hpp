@@ -9,6 +9,7 @@
 
 #include "frontend/frontend.hpp"
 #include "position/bitboards.hpp"
+#include "position/castling.hpp"
 #include "search/search.hpp"
 #include "../invariants.hpp"
 
@@ -84,18 +85,13 @@ inline void check_position(bool thorough) {
   check_structure();
   FUZZ_CHECK(castle_rights >= 0 && castle_rights <= ALL_CASTLING);
   // A right lives only while its king and rook stand at home.
-  struct Home { int right, king, rook, king_slot; };
-  static const Home homes[] = {{WHITE_QUEEN_SIDE, E1, A1, WHITE_KING_SLOT},
-                               {WHITE_KING_SIDE, E1, H1, WHITE_KING_SLOT},
-                               {BLACK_QUEEN_SIDE, E8, A8, BLACK_KING_SLOT},
-                               {BLACK_KING_SIDE, E8, H8, BLACK_KING_SLOT}};
-  for (const Home& h : homes) {
-    if (!(castle_rights & h.right)) continue;
-    FUZZ_CHECK(board[h.king] == h.king_slot);
-    int rook = board[h.rook];
-    FUZZ_CHECK(rook != NO_PIECE && slot_side(rook) == slot_side(h.king_slot) &&
-               board[rook + TYPE_OFFSET] == ROOK);
-  }
+  for (int side : {WHITE, BLACK})
+    for (const Castling& c : (chess960 ? chess960_castlings : castlings)[side]) {
+      if (!(castle_rights & c.right)) continue;
+      FUZZ_CHECK(board[c.king_from] == king_slot(side));
+      int rook = board[c.rook_from];
+      FUZZ_CHECK(rook != NO_PIECE && slot_side(rook) == side && board[rook + TYPE_OFFSET] == ROOK);
+    }
   if (ep_slot != 0) {
     FUZZ_CHECK(is_slot(ep_slot) && on_board(board[ep_slot]));
     FUZZ_CHECK(board[ep_slot + TYPE_OFFSET] == PAWN && slot_side(ep_slot) != side_to_move);
@@ -203,6 +199,13 @@ inline void check_generation() {
     FUZZ_CHECK(on_board(from) && on_board(to) && from != to);
     int mover = board[from];
     FUZZ_CHECK(mover != NO_PIECE && slot_side(mover) == side_to_move);
+    if (is_chess960_castling(m)) {
+      // The king taking its own rook, which is not captured.
+      FUZZ_CHECK(chess960 && !in_check && mover == king_slot(side_to_move));
+      FUZZ_CHECK(move_captured(m) == NO_PIECE && board[board[to] + TYPE_OFFSET] == ROOK &&
+                 slot_side(board[to]) == side_to_move);
+      continue;
+    }
     int victim = board[to];
     FUZZ_CHECK(move_captured(m) == victim);
     if (victim != NO_PIECE) {

@@ -39,18 +39,13 @@ long long walk(int depth) {
   return leaves;
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  // An exact-size copy, so a read past the terminator is an ASan report.
-  std::unique_ptr<char[]> text(new char[size + 1]);
-  if (size) std::memcpy(text.get(), data, size);
-  text[size] = '\0';
+// Each text is read as standard chess's FEN and as Chess960's.
+void read_and_walk(const char* text, int (*setup)(const char*, const char**)) {
   reset_search_state();
   const char* error = nullptr;
-  if (!setup_fen(text.get(), &error)) {
+  if (!setup(text, &error)) {
     FUZZ_CHECK(error != nullptr && error[0] != '\0');
-    return 0;
+    return;
   }
   FUZZ_CHECK(error == nullptr);
   FUZZ_CHECK(move_top == move_stack);
@@ -63,5 +58,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(perft(2) == leaves);
   in_check = uint8_t(saved_check);
   EXPECT_SAME(before);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // An exact-size copy, so a read past the terminator is an ASan report.
+  std::unique_ptr<char[]> text(new char[size + 1]);
+  if (size) std::memcpy(text.get(), data, size);
+  text[size] = '\0';
+  read_and_walk(text.get(), setup_fen);
+  read_and_walk(text.get(), setup_chess960_fen);
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "../chess960_starts.hpp"
 #include "checks.hpp"
 
 namespace {
@@ -20,7 +21,20 @@ const char* const start_fens[] = {
     "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1",
     "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1",
 };
-constexpr int START_CHOICES = 1 + int(sizeof start_fens / sizeof start_fens[0]);
+constexpr int STANDARD_FENS = int(sizeof start_fens / sizeof start_fens[0]);
+// Chess960: positions where castling is near (both rooks on one side after
+// a capture, king and rook on each other's squares, kings on b and g), and
+// any start position by its number.
+const char* const chess960_fens[] = {
+    "1r2k1r1/pppppppp/8/8/8/8/PPPPPPPP/1R2K1R1 w GBgb - 0 1",
+    "rk4r1/8/8/8/8/8/8/RK4R1 w GAga - 0 1",
+    "2rk3r/8/8/8/8/8/8/2RK3R w HChc - 0 1",
+    "r4rk1/pppppppp/8/8/8/8/PPPPPPPP/R4RK1 w Ff - 0 1",
+    "1r1k2rq/8/8/8/8/8/8/1R1K2RQ b GBgb - 0 1",
+    "4k3/8/8/8/8/8/8/1KR4R w K - 0 1",
+};
+constexpr int CHESS960_FENS = int(sizeof chess960_fens / sizeof chess960_fens[0]);
+constexpr int START_CHOICES = 1 + STANDARD_FENS + CHESS960_FENS + 1;
 
 struct Bytes {
   const uint8_t* data;
@@ -92,11 +106,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   reset_search_state();
   Bytes bytes{data, size};
   int start = bytes.next() % START_CHOICES;
+  const char* error = nullptr;
   if (start == 0) {
     setup_position();
-  } else {
-    const char* error = nullptr;
+  } else if (start <= STANDARD_FENS) {
     FUZZ_CHECK(setup_fen(start_fens[start - 1], &error));
+  } else if (start <= STANDARD_FENS + CHESS960_FENS) {
+    FUZZ_CHECK(setup_chess960_fen(chess960_fens[start - 1 - STANDARD_FENS], &error));
+  } else {
+    int number = bytes.next() << 8;
+    number |= bytes.next();
+    FUZZ_CHECK(setup_chess960_fen(chess960_start_fen(number).c_str(), &error));
   }
   check_position(true);
 
