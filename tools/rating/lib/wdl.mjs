@@ -9,6 +9,16 @@
 // Win rises and loss falls with the score for any b > 0, and the three add
 // up to one with a draw of at least nothing for any a >= 0; a and b are kept
 // at 1 or more so that every material count gives a proper model.
+//
+// The model is even: a score of 0 is as likely to win as to lose, as it is
+// against an opponent of the engine's own strength. The games are played
+// against stronger and weaker ones, so the fit gives each opponent an
+// offset of its own, added to the score (d, negative for a stronger one).
+// Without it a stronger opponent's results would pull the other constants
+// (the parity term most) towards a shift that is the opponent's, not the
+// score's. The offsets hold the score's own lean as well (this engine's
+// centipawns favour the mover), so the engine adds the offset of an even
+// opponent: the offsets' line against the rating gaps, at no gap.
 
 import { readPgnGames, parseMoveComment } from './pgn.mjs';
 import { Board } from './rules.mjs';
@@ -16,12 +26,13 @@ import { Board } from './rules.mjs';
 export const startMaterial = 7800;
 export const scoreClamp = 2000;
 
-// params: { a0, a1, b0, b1, c }; a sample: { s, m, odd } (centipawns,
-// material as a fraction of the start's, whether the depth was odd).
-export function wdl(p, { s, m, odd }) {
+// params: { a0, a1, b0, b1, c, d: { opponent: offset } }; a sample:
+// { s, m, odd, group } (centipawns, material as a fraction of the start's,
+// whether the depth was odd, the opponent).
+export function wdl(p, { s, m, odd, group }) {
   const a = Math.max(1, p.a0 + p.a1 * m);
   const b = Math.max(1, p.b0 + p.b1 * m);
-  const x = s + (odd ? p.c : 0);
+  const x = s + (odd ? p.c : 0) + (p.d?.[group] ?? 0);
   const win = 1 / (1 + Math.exp(-(x - a) / b));
   const loss = 1 / (1 + Math.exp((x + a) / b));
   return { win, draw: Math.max(0, 1 - win - loss), loss };
@@ -108,14 +119,20 @@ export const kinds = [
 
 const stepOf = { a0: 40, a1: 40, b0: 30, b1: 30, c: 30 };
 
-export function fitKind(kind, samples) {
+// groups: the opponents that get an offset (none: every sample's is 0).
+export function fitKind(kind, samples, groups = []) {
   const params = (v) => {
-    const p = { a0: 0, a1: 0, b0: 0, b1: 0, c: 0 };
+    const p = { a0: 0, a1: 0, b0: 0, b1: 0, c: 0, d: {} };
     kind.free.forEach((k, i) => (p[k] = v[i]));
+    groups.forEach((g, i) => (p.d[g] = v[kind.free.length + i]));
     return p;
   };
   const init = { a0: 150, a1: 0, b0: 100, b1: 0, c: 0 };
-  const v = minimize((x) => -logLikelihood(params(x), samples), kind.free.map((k) => init[k]), kind.free.map((k) => stepOf[k]));
+  const v = minimize(
+    (x) => -logLikelihood(params(x), samples),
+    [...kind.free.map((k) => init[k]), ...groups.map(() => 0)],
+    [...kind.free.map((k) => stepOf[k]), ...groups.map(() => 30)],
+  );
   return params(v);
 }
 
@@ -135,6 +152,7 @@ export function readSamples(text, player) {
     }
     const white = results[tags.Result];
     const outcome = side === 'w' ? white : 1 - white;
+    const group = side === 'w' ? tags.Black : tags.White;
     const board = new Board(tags.SetUp === '1' ? tags.FEN : undefined, { chess960: tags.Variant === 'Chess960' });
     const samples = [];
     let mates = 0;
@@ -150,12 +168,29 @@ export function readSamples(text, player) {
         continue;
       }
       const s = Math.max(-scoreClamp, Math.min(scoreClamp, score.cp));
-      samples.push({ s, m, odd: score.depth !== null && score.depth % 2 === 1, outcome });
+      samples.push({ s, m, odd: score.depth !== null && score.depth % 2 === 1, group, outcome });
     }
     games.push({ tags, outcome, samples, mates });
   }
   return { games, skipped };
 }
+
+// The offset at no rating gap, from the offsets of opponents whose rating
+// gap (the player's rating less theirs, from its score against them) is
+// known: the least-squares line through them, or the one offset there is.
+export function evenOffset(points) {
+  if (points.length === 1) return points[0].d;
+  const n = points.length;
+  const mx = points.reduce((t, q) => t + q.gap, 0) / n;
+  const my = points.reduce((t, q) => t + q.d, 0) / n;
+  const sxx = points.reduce((t, q) => t + (q.gap - mx) ** 2, 0);
+  if (sxx === 0) return my;
+  const slope = points.reduce((t, q) => t + (q.gap - mx) * (q.d - my), 0) / sxx;
+  return my - slope * mx;
+}
+
+// A score's rating gap by the logistic Elo model.
+export const ratingGap = (score) => 400 * Math.log10(score / (1 - score));
 
 // What goes into the engine: the constants and the formula, in C++, for
 // a function of the score, its depth and the material (in centipawns).
@@ -166,13 +201,14 @@ export function cppSnippet(p, command, what) {
 constexpr double WDL_A0 = ${f(p.a0)}, WDL_A1 = ${f(p.a1)};  // a: a win as likely as not at s = a
 constexpr double WDL_B0 = ${f(p.b0)}, WDL_B1 = ${f(p.b1)};  // b: centipawns a step of the logistic
 constexpr double WDL_ODD_DEPTH = ${f(p.c)};  // added to a score from an odd depth
+constexpr double WDL_SHIFT = ${f(p.shift)};  // added to every score: its lean against an even opponent
 constexpr double WDL_START_MATERIAL = ${startMaterial};  // both sides' at the start, pawn 100 ... queen 900
 constexpr int WDL_SCORE_CLAMP = ${scoreClamp};
 
 // score: centipawns for the side to move (mates are sure results, before this);
 // material: both sides' pieces and pawns, kings nothing.
 double m = std::min(1.0, material / WDL_START_MATERIAL);
-double s = std::clamp(score, -WDL_SCORE_CLAMP, WDL_SCORE_CLAMP) + (depth % 2 ? WDL_ODD_DEPTH : 0.0);
+double s = std::clamp(score, -WDL_SCORE_CLAMP, WDL_SCORE_CLAMP) + (depth % 2 ? WDL_ODD_DEPTH : 0.0) + WDL_SHIFT;
 double a = std::max(1.0, WDL_A0 + WDL_A1 * m);
 double b = std::max(1.0, WDL_B0 + WDL_B1 * m);
 double win = 1 / (1 + std::exp(-(s - a) / b));

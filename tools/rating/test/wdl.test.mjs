@@ -4,10 +4,10 @@
 
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { wdl, fitKind, kinds, readSamples } from '../lib/wdl.mjs';
+import { wdl, fitKind, kinds, readSamples, evenOffset, ratingGap } from '../lib/wdl.mjs';
 import { formatGame } from '../lib/pgn.mjs';
 
-const known = { a0: 200, a1: -120, b0: 150, b1: 60, c: 70 };
+const known = { a0: 200, a1: -120, b0: 150, b1: 60, c: 70, d: { weak: 40, strong: -150 } };
 
 // A fixed generator, so that the test draws the same games every time.
 function mulberry32(seed) {
@@ -38,18 +38,26 @@ test('the model: three chances adding up to one, win rising and loss falling wit
   assert.ok(q.draw >= 0 && Math.abs(q.win - q.loss) < 1e-12);
 });
 
-test('the fit finds known constants again from 20,000 drawn results', () => {
+test('the fit finds known constants and opponents\' offsets again from 20,000 drawn results', () => {
   const rnd = mulberry32(5);
   const samples = Array.from({ length: 20000 }, () => {
-    const x = { s: Math.round(-900 + 1800 * rnd()), m: rnd(), odd: rnd() < 0.5 };
+    const x = { s: Math.round(-900 + 1800 * rnd()), m: rnd(), odd: rnd() < 0.5, group: rnd() < 0.5 ? 'weak' : 'strong' };
     const q = wdl(known, x);
     const u = rnd();
     return { ...x, outcome: u < q.win ? 1 : u < q.win + q.draw ? 0.5 : 0 };
   });
-  const p = fitKind(kinds.find((k) => k.free.length === 5), samples);
+  const p = fitKind(kinds.find((k) => k.free.length === 5), samples, ['strong', 'weak']);
   for (const [name, tolerance] of [['a0', 15], ['a1', 25], ['b0', 15], ['b1', 25], ['c', 12]]) {
     assert.ok(Math.abs(p[name] - known[name]) < tolerance, `${name}: ${p[name].toFixed(1)} for ${known[name]}`);
   }
+  for (const g of ['strong', 'weak']) assert.ok(Math.abs(p.d[g] - known.d[g]) < 12, `${g}: ${p.d[g].toFixed(1)}`);
+});
+
+test('the even opponent\'s offset: the offsets\' line against the rating gaps, at no gap', () => {
+  assert.ok(Math.abs(ratingGap(0.76) - 200) < 1);
+  assert.equal(evenOffset([{ gap: 100, d: 50 }, { gap: -100, d: -150 }]), -50);
+  assert.equal(evenOffset([{ gap: 30, d: -20 }]), -20);
+  assert.ok(Math.abs(evenOffset([{ gap: 0, d: 1 }, { gap: 10, d: 2 }, { gap: 20, d: 3 }]) - 1) < 1e-12);
 });
 
 test('samples from the PGN: the player\'s scored moves, mates left out, material before the move, its result', () => {
@@ -68,12 +76,12 @@ test('samples from the PGN: the player\'s scored moves, mates left out, material
   const { games } = readSamples(text, 'Q');
   assert.equal(games.length, 2);
   assert.deepEqual(games[0].samples, [
-    { s: 30, m: 1, odd: true, outcome: 0 },
-    { s: -2000, m: 1, odd: false, outcome: 0 },
+    { s: 30, m: 1, odd: true, group: 'X', outcome: 0 },
+    { s: -2000, m: 1, odd: false, group: 'X', outcome: 0 },
   ]);
   assert.equal(games[0].mates, 1);
   assert.deepEqual(games[1].samples, [
-    { s: -40, m: 1, odd: true, outcome: 0.5 },
-    { s: 12, m: 7700 / 7800, odd: false, outcome: 0.5 },
+    { s: -40, m: 1, odd: true, group: 'X', outcome: 0.5 },
+    { s: 12, m: 7700 / 7800, odd: false, group: 'X', outcome: 0.5 },
   ]);
 });
