@@ -212,6 +212,12 @@ stage_rating() {
     --engine "name=Quorlix UCI,cmd=$PWD/build/quorlix-uci" \
     --engine "name=Quorlix xboard,cmd=$PWD/build/quorlix,proto=xboard" \
     --pgn "$out/xboard.pgn" --log "$out/xboard.log"
+  # Chess960 from two random start positions: UCI_Chess960, a Shredder-FEN
+  # and castling as the king taking its rook, both ways through the runner.
+  nice node tools/rating/match.mjs --strict --variant chess960 --seed "$RANDOM" --games 2 --tc 5+0.1 \
+    --engine "name=Quorlix,cmd=$PWD/build/quorlix-uci" \
+    --engine "name=Stockfish 1350,cmd=$stockfish,option.UCI_LimitStrength=true,option.UCI_Elo=1350,option.Move Overhead=100" \
+    --pgn "$out/chess960.pgn" --log "$out/chess960.log"
   node tools/rating/rate.mjs "$out"/*.pgn --anchor "Stockfish 1350=1350" --json "$out/ratings.json"
   node tools/rating/plot.mjs "$out/ratings.json" "$out/ratings.png"
 }

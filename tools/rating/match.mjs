@@ -1,6 +1,7 @@
 #!/usr/bin/env node
 // The match runner: plays UCI and xboard engines against each other from
-// the project's balanced openings, each opening with both colours, on
+// the project's balanced openings (or Chess960 start positions drawn at
+// random), each opening with both colours, on
 // clocks of base plus increment, writes every game as PGN, and prints each
 // player's score and rating (see README.md beside this file).
 
@@ -11,7 +12,7 @@ import { fileURLToPath } from 'node:url';
 import { parseArgs } from 'node:util';
 import { createEngine, parseEngineSpec } from './lib/engine.mjs';
 import { playGame } from './lib/game.mjs';
-import { readOpenings, lossFor } from './lib/rules.mjs';
+import { readOpenings, lossFor, chess960Fen } from './lib/rules.mjs';
 import { formatGame, pgnDate } from './lib/pgn.mjs';
 import { fitRatings, formatTable, parseAnchors } from './lib/fit.mjs';
 
@@ -27,6 +28,9 @@ with the colours swapped.
   --tc BASE+INC      seconds per side and increment per move (default 10+0.1)
   --max-moves N      a game still going after N moves is a draw (default 200; 0: none)
   --openings FILE    "name | SAN moves" a line (default openings.txt here)
+  --variant V        standard (default) or chess960: start positions drawn
+                     from the 960 by --seed, no openings; UCI engines get
+                     UCI_Chess960, xboard engines variant fischerandom
   --seed N           shuffles the openings' order (default 1)
   --concurrency N    games at once (default 1)
   --pgn FILE         the games (default match.pgn; appended to)
@@ -70,6 +74,7 @@ function parse() {
         tc: { type: 'string', default: '10+0.1' },
         'max-moves': { type: 'string', default: '200' },
         openings: { type: 'string', default: join(here, 'openings.txt') },
+        variant: { type: 'string', default: 'standard' },
         seed: { type: 'string', default: '1' },
         concurrency: { type: 'string', default: '1' },
         pgn: { type: 'string', default: 'match.pgn' },
@@ -95,7 +100,16 @@ function parse() {
     return v;
   };
   try {
+    if (!['standard', 'chess960'].includes(parsed.variant)) throw new Error('--variant must be standard or chess960');
+    const chess960 = parsed.variant === 'chess960';
     const engines = parsed.engine.map(parseEngineSpec);
+    // The engine's own options come after, so that they may say otherwise.
+    if (chess960) {
+      for (const e of engines) {
+        e.chess960 = true;
+        if (e.proto === 'uci') e.options.unshift(['UCI_Chess960', 'true']);
+      }
+    }
     if (engines.length < 2) throw new Error('at least two --engine are needed');
     const names = engines.map((e) => e.name);
     if (new Set(names).size !== names.length) throw new Error('every engine needs a name of its own');
@@ -104,7 +118,8 @@ function parse() {
       games: int('games', 1),
       tc: parseTc(parsed.tc),
       maxMoves: int('max-moves', 0),
-      openings: readOpenings(parsed.openings),
+      openings: chess960 ? chess960Starts() : readOpenings(parsed.openings),
+      chess960,
       seed: int('seed', 0),
       concurrency: int('concurrency', 1),
       pgn: parsed.pgn,
@@ -118,6 +133,13 @@ function parse() {
   } catch (e) {
     fail(e.message);
   }
+}
+
+// All 960, in the order of their numbers; the schedule shuffles them.
+function chess960Starts() {
+  return Array.from({ length: 960 }, (_, n) => ({
+    name: `Chess960 #${n}`, sans: [], chess960: true, fen: chess960Fen(n, 'shredder'), pgnFen: chess960Fen(n),
+  }));
 }
 
 // Every pair plays its games; game 2k and 2k+1 share an opening and swap colours.
@@ -157,12 +179,13 @@ async function main() {
   const results = [];
   const everStarted = new Set();
   let forfeits = 0;
-  console.log(`${total} games at ${cfg.tc.text}, ${cfg.concurrency} at a time, into ${cfg.pgn}`);
+  console.log(`${total} ${cfg.chess960 ? 'Chess960 ' : ''}games at ${cfg.tc.text}, ${cfg.concurrency} at a time, into ${cfg.pgn}`);
 
   // Each worker keeps its own processes, one per engine, for its games.
   async function worker(_, id) {
     const pool = new Map();
     const workerLog = log && ((line) => log(`[${id + 1}] ${line}`));
+    let start = null;
     const ready = async (spec) => {
       let engine = pool.get(spec.name);
       for (let attempt = 0; attempt < 2; attempt++) {
@@ -173,7 +196,7 @@ async function main() {
             await engine.start();
             everStarted.add(spec.name);
           }
-          await engine.newGame(cfg.tc);
+          await engine.newGame(cfg.tc, start);
           return { engine };
         } catch (e) {
           engine?.kill();
@@ -186,6 +209,7 @@ async function main() {
     try {
       while (jobs.length) {
         const job = jobs.shift();
+        start = job.opening.fen ?? null;
         const w = await ready(job.white);
         const b = await ready(job.black);
         let game;
@@ -229,6 +253,7 @@ async function main() {
       ['TerminationDetails', game.reason],
       ['PlyCount', game.sans.length],
     ];
+    if (job.opening.chess960) tags.splice(7, 0, ['Variant', 'Chess960'], ['SetUp', '1'], ['FEN', job.opening.pgnFen]);
     appendFileSync(cfg.pgn, formatGame({ tags, ...game }));
     const standing = cfg.engines.map((e) => `${e.name} ${points.get(e.name)}/${played.get(e.name)}`).join(', ');
     console.log(

@@ -7,7 +7,7 @@
 //   node tools/rating/time_left.mjs PLAYER FILE.pgn...
 
 import { readFileSync } from 'node:fs';
-import { readPgnTags } from './lib/pgn.mjs';
+import { readPgnGames, parseMoveComment } from './lib/pgn.mjs';
 
 const [player, ...files] = process.argv.slice(2);
 if (!player || files.length === 0) {
@@ -17,25 +17,18 @@ if (!player || files.length === 0) {
 
 const left = [];
 for (const file of files) {
-  for (const game of readFileSync(file, 'utf8').split(/\n(?=\[Event )/)) {
-    const [tags = {}] = readPgnTags(game);
+  for (const { tags, moves } of readPgnGames(readFileSync(file, 'utf8'))) {
     const side = tags.White === player ? 0 : tags.Black === player ? 1 : -1;
     const tc = /^(\d+(?:\.\d+)?)\+(\d+(?:\.\d+)?)$/.exec(tags.TimeControl ?? '');
     if (side < 0 || !tc) continue;
-    // Moves and their comments, in order; the move numbers are dropped.
-    const text = game.replace(/^\[.*\]$/gm, '').replace(/(^|\s)\d+\.(\.\.)?(?=\s)/g, ' ');
     let clock = Number(tc[1]) * 1000;
-    let ply = -1;
-    for (const [, comment, word] of text.matchAll(/\{([^}]*)\}|(\S+)/g)) {
-      if (word !== undefined) {
-        if (!/^(1-0|0-1|1\/2-1\/2|\*)$/.test(word)) ply++;
-        continue;
-      }
-      const took = /(\d+\.\d+)s/.exec(comment);
-      if (took && ply % 2 === side) clock += Number(tc[2]) * 1000 - Number(took[1]) * 1000;
+    moves.forEach(({ comment }, ply) => {
+      if (comment === null) return;
+      const { ms } = parseMoveComment(comment);
+      if (ms !== null && ply % 2 === side) clock += Number(tc[2]) * 1000 - ms;
       // A fallen flag ends the game at no time left, whatever the move took.
       if (comment.includes(`${side ? 'Black' : 'White'}'s flag fell`)) clock = Math.min(clock, 0);
-    }
+    });
     left.push({ clock, tc: tags.TimeControl });
   }
 }

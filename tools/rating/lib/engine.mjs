@@ -136,20 +136,57 @@ class EngineProcess {
   }
 
   // A request for a move: `send` writes the commands, the last of which
-  // starts the clock; `parse` turns a line into an answer or nothing.
-  async timedAnswer(send, parse, limitMs) {
+  // starts the clock; `parse` turns a line into an answer or nothing, and
+  // `scoreOf` a line into a score, the last of which comes with the move.
+  async timedAnswer(send, parse, limitMs, scoreOf) {
+    let score = null;
+    const unlisten = this.listen((line) => {
+      score = scoreOf(line) ?? score;
+    });
     const waiting = this.waitFor(parse, Math.max(0, limitMs));
     send();
     const start = performance.now();
     try {
       const { value, at } = await waiting;
-      return { ...value, ms: at - start };
+      return { ...value, ms: at - start, score };
     } catch (e) {
       if (e instanceof Timeout) return { kind: 'timeout', ms: performance.now() - start };
       if (e instanceof Exited) return { kind: 'exit', detail: e.message, ms: performance.now() - start };
       throw e;
+    } finally {
+      unlisten();
     }
   }
+}
+
+// The score of a UCI info line, from the mover's view: { cp } or { mate }
+// (moves, negative when mated), with the depth where given. Only the first
+// line of a MultiPV search counts: it is the one that goes with bestmove.
+export function uciScore(line) {
+  let w = line.split(/\s+/);
+  if (w[0] !== 'info') return null;
+  // The rest of a line after `string` is free text.
+  if (w.includes('string')) w = w.slice(0, w.indexOf('string'));
+  const at = w.indexOf('score');
+  if (at < 0 || !/^-?\d+$/.test(w[at + 2] ?? '')) return null;
+  const pv = w.indexOf('multipv');
+  if (pv >= 0 && w[pv + 1] !== '1') return null;
+  const d = w.indexOf('depth');
+  const depth = d >= 0 && /^\d+$/.test(w[d + 1] ?? '') ? Number(w[d + 1]) : null;
+  if (w[at + 1] === 'cp') return { cp: Number(w[at + 2]), depth };
+  if (w[at + 1] === 'mate') return { mate: Number(w[at + 2]), depth };
+  return null;
+}
+
+// xboard's thinking output, "ply score time nodes pv", centipawns; mates
+// as protocol 2 has them, 100000 + N for mate in N moves.
+export function xboardScore(line) {
+  const m = /^(\d+)[.&]?\s+(-?\d+)\s+\d+\s+\d+(?:\s|$)/.exec(line);
+  if (!m) return null;
+  const s = Number(m[2]);
+  const depth = Number(m[1]);
+  if (Math.abs(s) > 100000 && Math.abs(s) < 101000) return { mate: Math.sign(s) * (Math.abs(s) - 100000), depth };
+  return { cp: s, depth };
 }
 
 class UciEngine extends EngineProcess {
@@ -171,13 +208,14 @@ class UciEngine extends EngineProcess {
     await this.ready();
   }
 
-  // `game`: the moves so far (coordinates), both clocks and the increment in ms.
+  // `game`: the start (a FEN, or null for the standard one), the moves so
+  // far (coordinates), both clocks and the increment in ms.
   requestMove(game, limitMs) {
     const moves = game.moves.length ? ` moves ${game.moves.join(' ')}` : '';
     const ms = (t) => Math.max(0, Math.floor(t));
     return this.timedAnswer(
       () => {
-        this.send(`position startpos${moves}`);
+        this.send(`position ${game.fen ? `fen ${game.fen}` : 'startpos'}${moves}`);
         this.send(`go wtime ${ms(game.wtime)} btime ${ms(game.btime)} winc ${ms(game.inc)} binc ${ms(game.inc)}`);
       },
       (line) => {
@@ -185,6 +223,7 @@ class UciEngine extends EngineProcess {
         return m ? { kind: 'move', text: m[1] } : null;
       },
       limitMs,
+      uciScore,
     );
   }
 
@@ -266,6 +305,12 @@ class XboardEngine extends EngineProcess {
       unlisten();
     }
     this.protover = seen.features ? 2 : 1;
+    if (this.spec.chess960 && !(this.features.variants ?? '').split(',').includes('fischerandom')) {
+      throw new Error(`${this.name} does not play Chess960: no fischerandom among its variants (${this.features.variants ?? 'none'})`);
+    }
+    if (this.spec.chess960 && this.features.setboard !== '1') {
+      throw new Error(`${this.name} does not play Chess960: it takes no setboard`);
+    }
     for (const [name, value] of this.spec.options) this.send(`option ${name}=${value}`);
     await this.sync();
   }
@@ -290,8 +335,10 @@ class XboardEngine extends EngineProcess {
     throw new Error(`${this.name} does not answer ping`);
   }
 
-  async newGame(tc) {
+  // start: the FEN of a Chess960 start position, or nothing.
+  async newGame(tc, start) {
     this.send('new');
+    if (this.spec.chess960) this.send('variant fischerandom');
     if (this.protover === 2) {
       this.send('easy');
       const base = Math.max(1, Math.round(tc.base / 1000));
@@ -300,13 +347,18 @@ class XboardEngine extends EngineProcess {
       this.send(`level 0 ${seconds ? `${minutes}:${String(seconds).padStart(2, '0')}` : minutes} ${tc.inc / 1000}`);
     }
     this.send('force');
+    if (start) this.send(`setboard ${start}`);
+    // Thinking output, for the score that goes into the PGN.
+    this.send('post');
     this.known = 0;
     this.playing = false;
     await this.sync();
   }
 
-  moveText(lan) {
-    return this.features.usermove === '1' ? `usermove ${lan}` : lan;
+  // Castling in Chess960 goes as O-O and O-O-O, as xboard sends it there.
+  moveText(lan, san) {
+    const move = this.spec.chess960 && san.startsWith('O-O') ? san.replace(/[+#]$/, '') : lan;
+    return this.features.usermove === '1' ? `usermove ${move}` : move;
   }
 
   requestMove(game, limitMs) {
@@ -314,15 +366,16 @@ class XboardEngine extends EngineProcess {
     const opp = game.side === 'w' ? game.btime : game.wtime;
     const cs = (t) => Math.max(0, Math.floor(t / 10));
     const unknown = game.moves.slice(this.known);
+    const sans = game.sans.slice(this.known);
     return this.timedAnswer(
       () => {
         if (this.playing && unknown.length === 1) {
           this.send(`time ${cs(own)}`);
           this.send(`otim ${cs(opp)}`);
-          this.send(this.moveText(unknown[0]));
+          this.send(this.moveText(unknown[0], sans[0]));
         } else {
           if (this.playing) this.send('force');
-          for (const m of unknown) this.send(this.moveText(m));
+          unknown.forEach((m, i) => this.send(this.moveText(m, sans[i])));
           this.send(`time ${cs(own)}`);
           this.send(`otim ${cs(opp)}`);
           this.send('go');
@@ -343,6 +396,7 @@ class XboardEngine extends EngineProcess {
         return null;
       },
       limitMs,
+      xboardScore,
     );
   }
 
