@@ -21,11 +21,14 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
 # Debian puts the wine64 loader outside PATH unless the wine package is there
 # too. Quiet, without the mono and gecko installers, in the build tree's own
-# prefix so that nothing of the user's is touched.
+# prefix so that nothing of the user's is touched; wine-run.sh keeps one wine
+# server for a whole test run.
 find_program(QUORLIX_WINE NAMES wine64 wine PATHS /usr/lib/wine)
-if(QUORLIX_WINE)
+find_program(QUORLIX_WINESERVER NAMES wineserver64 wineserver PATHS /usr/lib/wine)
+if(QUORLIX_WINE AND QUORLIX_WINESERVER)
   set(CMAKE_CROSSCOMPILING_EMULATOR
       ${CMAKE_COMMAND} -E env WINEDEBUG=-all
       "WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe="
-      WINEPREFIX=${CMAKE_BINARY_DIR}/wine ${QUORLIX_WINE})
+      WINEPREFIX=${CMAKE_BINARY_DIR}/wine
+      sh ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh ${QUORLIX_WINESERVER} ${QUORLIX_WINE})
 endif()

@@ -83,17 +83,23 @@ void read_input() {
     lines.push_back(std::move(line));
     line_arrived.notify_one();
   }
-  std::lock_guard<std::mutex> lock(queue_mutex);
+  std::unique_lock<std::mutex> lock(queue_mutex);
   input_ended = true;
   if (running_go_endless) stop_conditions.requested = true;
   line_arrived.notify_one();
+  // Wait for the exit rather than end: under wine, a thread ending as the
+  // program exits can be cut off inside the C library's thread exit with
+  // the loader's lock held, and the exit then hangs until wineserver kills
+  // the program.
+  std::condition_variable never;
+  never.wait(lock, [] { return false; });
 }
 
 }  // namespace
 
 int main() {
-  // The reader may be blocked in a read when the program ends; it is never
-  // joined, and the exit below does not wait for it.
+  // The reader never ends: it is blocked in a read or a wait when the exit
+  // below ends the program, which does not wait for it.
   std::thread(read_input).detach();
   for (;;) {
     std::string line;
