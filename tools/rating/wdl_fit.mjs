@@ -8,16 +8,21 @@ import { readFileSync } from 'node:fs';
 import { parseArgs } from 'node:util';
 import {
   kinds, fitKind, logLikelihood, baseline, baselineLogLikelihood, wdl, readSamples, cppSnippet, evenOffset, ratingGap,
+  itself,
 } from './lib/wdl.mjs';
 
-const usage = `usage: node wdl_fit.mjs GAMES.pgn... [--player NAME] [--hold-out K]
+const usage = `usage: node wdl_fit.mjs GAMES.pgn... [--self-play GAMES.pgn]... [--player NAME] [--hold-out K]
 
 Takes every move of NAME (default Quorlix) that has a score (mates left
-out) and its game's result. Each opponent gets an offset of its own in the
-fit; the engine's shift is the offset of an even opponent, from the
-offsets against the rating gaps that the games' scores give. The games of each file are taken in pairs, an
-opening with both colours; every Kth pair (default 4) is held out of the
-fit and judged with it.`;
+out) and its game's result; in the --self-play files, games of two
+players whose names begin with NAME, both sides' moves. Each opponent gets
+an offset of its own in the fit; the engine's shift is the offset of an
+even opponent: its own, in games against itself, or else the line of the
+offsets against the rating gaps that the games' scores give, at no gap.
+The games of each file are taken in pairs, an opening with both colours;
+every Kth pair (default 4) is held out of the fit and judged with it, and
+the held-out table is of the model the engine gets, on the games against
+itself where there are some.`;
 
 const bands = [-Infinity, -300, -150, -50, 50, 150, 300, Infinity];
 const pct = (x) => `${(100 * x).toFixed(1)}`.padStart(5);
@@ -29,6 +34,7 @@ function main() {
       allowPositionals: true,
       options: {
         player: { type: 'string', default: 'Quorlix' },
+        'self-play': { type: 'string', multiple: true, default: [] },
         'hold-out': { type: 'string', default: '4' },
         help: { type: 'boolean', short: 'h', default: false },
       },
@@ -39,7 +45,7 @@ function main() {
   }
   const { player } = args.values;
   const k = Number(args.values['hold-out']);
-  if (args.values.help || args.positionals.length === 0 || !Number.isInteger(k) || k < 2) {
+  if (args.values.help || args.positionals.length + args.values['self-play'].length === 0 || !Number.isInteger(k) || k < 2) {
     console.log(usage);
     process.exit(args.values.help ? 0 : 2);
   }
@@ -51,16 +57,24 @@ function main() {
   const played = [];
   let mates = 0;
   let skipped = 0;
-  for (const file of args.positionals) {
-    const read = readSamples(readFileSync(file, 'utf8'), player);
+  const reads = [
+    ...args.positionals.map((file) => readSamples(readFileSync(file, 'utf8'), player)),
+    ...args.values['self-play'].flatMap((file) =>
+      ['w', 'b'].map((side) => ({ ...readSamples(readFileSync(file, 'utf8'), player, { side }), side }))),
+  ];
+  for (const read of reads) {
     skipped += read.skipped;
     read.games.forEach((g, i) => {
+      // A game against itself is read once for each side: its moves twice, the game once.
+      const counted = read.side !== 'b';
       const out = Math.floor(i / 2) % k === k - 1;
       (out ? held : fit).push(...g.samples);
-      played.push({ group: g.tags.White === player ? g.tags.Black : g.tags.White, outcome: g.outcome });
+      const group = g.samples[0]?.group ?? (g.tags.White === player ? g.tags.Black : g.tags.White);
+      played.push({ group, outcome: g.outcome });
+      mates += g.mates;
+      if (!counted) return;
       results[out ? 'held' : 'fit'][[1, 0.5, 0].indexOf(g.outcome)] += 1;
       games += 1;
-      mates += g.mates;
     });
   }
   if (fit.length === 0 || held.length === 0) {
@@ -93,17 +107,29 @@ function main() {
     const score = games.reduce((t, x) => t + x.outcome, 0) / games.length;
     return { g, d: best.p.d[g], score, gap: ratingGap(Math.min(0.99, Math.max(0.01, score))) };
   });
-  const shift = evenOffset(points);
+  const against = points.filter((q) => q.g !== itself);
+  const shift = groups.includes(itself) ? best.p.d[itself] : evenOffset(against);
   console.log('offsets (cp added to the score in the fit) and the rating gaps of the games:');
-  for (const q of points) console.log(`  ${q.g.padEnd(20)} ${q.d.toFixed(1).padStart(7)}   score ${(100 * q.score).toFixed(1)}%, gap ${q.gap.toFixed(0)}`);
-  console.log(`  an even opponent (no gap): ${shift.toFixed(1)}, the engine's shift\n`);
+  for (const q of against) console.log(`  ${q.g.padEnd(20)} ${q.d.toFixed(1).padStart(7)}   score ${(100 * q.score).toFixed(1)}%, gap ${q.gap.toFixed(0)}`);
+  if (against.length) console.log(`  the line through them at no gap: ${evenOffset(against).toFixed(1)}`);
+  if (groups.includes(itself)) console.log(`  against itself: ${shift.toFixed(1)}`);
+  console.log(`  the engine's shift: ${shift.toFixed(1)}\n`);
+  // The model the engine gets, judged on the games of an even opponent when
+  // there are some: the shift in place of each opponent's offset.
+  const shipped = { ...best.p, d: {} };
+  for (const g of groups) shipped.d[g] = shift;
+  const even = (x) => !groups.includes(itself) || x.group === itself;
+  const judged = held.filter(even);
+  console.log(`the engine's model on the held-out moves${groups.includes(itself) ? ' of its games against itself' : ''}: ` +
+    `log-likelihood ${logLikelihood(shipped, judged).toFixed(4)} a move, ` +
+    `${baselineLogLikelihood(baseline(fit.filter(even)), judged).toFixed(4)} without the score\n`);
 
-  console.log('held-out moves by score band (cp, the mover\'s view): predicted against observed, %');
+  console.log('those moves by score band (cp, the mover\'s view): predicted against observed, %');
   console.log('band            moves   pred. W     D     L    obs. W     D     L');
   for (let i = 0; i + 1 < bands.length; i++) {
     const lo = bands[i];
     const hi = bands[i + 1];
-    const inBand = held.filter((x) => x.s >= lo && x.s < hi);
+    const inBand = judged.filter((x) => x.s >= lo && x.s < hi);
     const name = lo === -Infinity ? `< ${hi}` : hi === Infinity ? `>= ${lo}` : `${lo} .. ${hi}`;
     if (inBand.length === 0) {
       console.log(`${name.padEnd(14)}${'0'.padStart(7)}`);
@@ -111,7 +137,7 @@ function main() {
     }
     const pred = { win: 0, draw: 0, loss: 0 };
     for (const x of inBand) {
-      const q = wdl(best.p, x);
+      const q = wdl(shipped, x);
       for (const key of Object.keys(pred)) pred[key] += q[key] / inBand.length;
     }
     const obs = (o) => inBand.filter((x) => x.outcome === o).length / inBand.length;

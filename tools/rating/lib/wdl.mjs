@@ -18,7 +18,8 @@
 // (the parity term most) towards a shift that is the opponent's, not the
 // score's. The offsets hold the score's own lean as well (this engine's
 // centipawns favour the mover), so the engine adds the offset of an even
-// opponent: the offsets' line against the rating gaps, at no gap.
+// opponent: that of its games against itself where there are some, else
+// the offsets' line against the rating gaps, at no gap.
 
 import { readPgnGames, parseMoveComment } from './pgn.mjs';
 import { Board } from './rules.mjs';
@@ -136,15 +137,22 @@ export function fitKind(kind, samples, groups = []) {
   return params(v);
 }
 
+// The group of the games the player played against itself (both names
+// begin with the player's): an opponent of exactly its strength.
+export const itself = 'itself';
+
 // The samples of one player's games: every move the player made with a
 // score that is no mate, the score clamped, the material before the move,
-// and the game's result from the player's view.
-export function readSamples(text, player) {
+// and the game's result from the player's view. A game against itself
+// gives the samples of one side: `side` 'w' or 'b'.
+export function readSamples(text, player, { side: ownSide = null } = {}) {
   const games = [];
   const results = { '1-0': 1, '0-1': 0, '1/2-1/2': 0.5 };
   let skipped = 0;
   for (const { tags, moves } of readPgnGames(text)) {
-    const side = tags.White === player ? 'w' : tags.Black === player ? 'b' : null;
+    const selfPlay = ownSide !== null;
+    if (selfPlay && !(tags.White?.startsWith(player) && tags.Black?.startsWith(player))) continue;
+    const side = selfPlay ? ownSide : tags.White === player ? 'w' : tags.Black === player ? 'b' : null;
     // A game lost by a crash or an illegal move says nothing of the score.
     if (!side || !(tags.Result in results) || ['abandoned', 'rules infraction'].includes(tags.Termination)) {
       if (side) skipped += 1;
@@ -152,7 +160,7 @@ export function readSamples(text, player) {
     }
     const white = results[tags.Result];
     const outcome = side === 'w' ? white : 1 - white;
-    const group = side === 'w' ? tags.Black : tags.White;
+    const group = selfPlay ? itself : side === 'w' ? tags.Black : tags.White;
     const board = new Board(tags.SetUp === '1' ? tags.FEN : undefined, { chess960: tags.Variant === 'Chess960' });
     const samples = [];
     let mates = 0;

@@ -4,7 +4,7 @@
 
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { wdl, fitKind, kinds, readSamples, evenOffset, ratingGap } from '../lib/wdl.mjs';
+import { wdl, fitKind, kinds, readSamples, evenOffset, ratingGap, itself } from '../lib/wdl.mjs';
 import { formatGame } from '../lib/pgn.mjs';
 
 const known = { a0: 200, a1: -120, b0: 150, b1: 60, c: 70, d: { weak: 40, strong: -150 } };
@@ -84,4 +84,11 @@ test('samples from the PGN: the player\'s scored moves, mates left out, material
     { s: -40, m: 1, odd: true, group: 'X', outcome: 0.5 },
     { s: 12, m: 7700 / 7800, odd: false, group: 'X', outcome: 0.5 },
   ]);
+  // Against itself, one side at a time, and only the games of its own two names.
+  const self = game('Q A', 'Q B', '1-0', [{ cp: 30, depth: 7 }, { cp: -20, depth: 8 }, null, null, null])
+    + game('Q A', 'X', '1-0', [{ cp: 30, depth: 7 }, null, null, null, null]);
+  const white = readSamples(self, 'Q', { side: 'w' }).games;
+  const black = readSamples(self, 'Q', { side: 'b' }).games;
+  assert.deepEqual(white.map((g) => g.samples), [[{ s: 30, m: 1, odd: true, group: itself, outcome: 1 }]]);
+  assert.deepEqual(black.map((g) => g.samples), [[{ s: -20, m: 1, odd: false, group: itself, outcome: 0 }]]);
 });
