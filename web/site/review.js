@@ -5,11 +5,11 @@
 // score at the same depth: the played move's score is compared with the best
 // move's in the same position at the same depth D. The played move's score
 // at depth D is the next position's best at depth D - 1, negated: the same
-// tree, its leaves as far from the move's position; the engine's search is
-// exact within its depth, and a "searchmoves" search of the played move
-// gives the very same score. A position's evaluation, for the graph, the bar
-// and the PGN, is the mean of its best lines at the last two depths, which
-// the swing leaves alone.
+// tree, its leaves as far from the move's position, so a "searchmoves"
+// search of the played move gives that score but for what its other move
+// order changes under null-move pruning. A position's evaluation, for the
+// graph, the bar and the PGN, is the mean of its best lines at the last two
+// depths, which the swing leaves alone.
 import { Engine } from './engine.js';
 import { uciMove } from './game.js';
 import { chancesLost, judge } from './judgement.js';
